@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Runs a Windows program of the cross build under Wine, in a private prefix
+# inside the build folder. For a test program it also proves that the tests
+# really ran: without a working 32-bit Wine a program exits 0 and prints
+# nothing, so the GoogleTest summary must be there with at least one case.
+set -uo pipefail
+program=$1
+shift
+
+dir=$(cd "$(dirname "$program")" && pwd)
+while [ "$dir" != / ] && [ ! -f "$dir/CMakeCache.txt" ]; do dir=$(dirname "$dir"); done
+export WINEPREFIX=${QI_WINEPREFIX:-$dir/wineprefix}
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
+export DISPLAY=
+
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  wineboot --init >/dev/null 2>&1
+  wineserver -w
+fi
+
+case "$(basename "$program")" in
+  test_*.exe)
+    out=$(mktemp)
+    wine "$program" "$@" 2>&1 | tee "$out"
+    status=${PIPESTATUS[0]}
+    passed=$(sed -n 's/^\[  PASSED  \] \([0-9]*\) test.*/\1/p' "$out" | tr -d '\r' | tail -1)
+    rm -f "$out"
+    if [ "$status" = 0 ] && [ "${passed:-0}" -gt 0 ]; then
+      exit 0
+    fi
+    echo "wine-run: $(basename "$program") did not report passed tests (exit $status)" >&2
+    exit 1
+    ;;
+  *)
+    exec wine "$program" "$@"
+    ;;
+esac

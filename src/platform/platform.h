@@ -1,0 +1,167 @@
+#pragma once
+// Everything the system asks of the operating system. Paths and texts are
+// byte strings in code page 932; paths are Windows paths ("C:\Games\Title").
+// The Windows implementation passes them to the A-APIs unchanged; the Linux
+// implementation maps drives and converts names at its boundary.
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/error.h"
+
+namespace qi::platform {
+
+// ---- Files ------------------------------------------------------------
+
+enum class Access { Read, Write, ReadWrite };
+// What other openers of the same file may do while this handle is open.
+enum class Share { None, Read, Write, ReadWrite };
+enum class Disposition { OpenExisting, CreateAlways };
+
+class File {
+public:
+    virtual ~File() = default;
+    // Reads up to count bytes; returns the number read (0 at the end).
+    virtual int64_t Read(void* buffer, int64_t count) = 0;
+    // Writes count bytes; returns the number written.
+    virtual int64_t Write(const void* buffer, int64_t count) = 0;
+    virtual int64_t Seek(int64_t position) = 0;
+    virtual int64_t Position() = 0;
+    virtual int64_t Size() = 0;
+    virtual void Truncate() = 0;  // at the current position
+    virtual void Flush() = 0;
+};
+
+// Raises qi::Error naming the file when it cannot be opened or created
+// (sharing violations included).
+std::unique_ptr<File> OpenFile(const std::string& path, Access access, Share share,
+                               Disposition disposition, bool writeThrough = false);
+
+constexpr uint32_t kAttrReadOnly = 0x01;
+constexpr uint32_t kAttrHidden = 0x02;
+constexpr uint32_t kAttrSystem = 0x04;
+constexpr uint32_t kAttrVolume = 0x08;
+constexpr uint32_t kAttrDirectory = 0x10;
+constexpr uint32_t kAttrArchive = 0x20;
+constexpr uint32_t kAttrNormal = 0x80;
+constexpr uint32_t kInvalidAttributes = 0xFFFFFFFF;
+
+bool FileExists(const std::string& path);       // a file, not a folder
+bool DirectoryExists(const std::string& path);
+bool RemoveFile(const std::string& path);
+// As CopyFileA: copies content, attributes and write time; with failIfExists
+// an existing destination makes it fail. False on any failure.
+bool CopyFileTo(const std::string& source, const std::string& dest, bool failIfExists);
+bool RenameFile(const std::string& source, const std::string& dest);  // replaces dest
+uint32_t GetAttributes(const std::string& path);  // kInvalidAttributes when missing
+bool SetAttributes(const std::string& path, uint32_t attributes);
+// Last-write time as packed DOS date (high word) and time (low word), local time.
+std::optional<uint32_t> GetFileDosTime(const std::string& path);
+bool SetFileDosTime(const std::string& path, uint32_t dosTime);
+bool CreateFolders(const std::string& path);  // with all parents
+bool RemoveFolder(const std::string& path);    // only when empty
+
+struct DirectoryEntry {
+    std::string name;
+    uint32_t attributes;
+};
+// Entries of a folder without "." and "..", in the file system's order.
+// Empty when the folder does not exist.
+std::vector<DirectoryEntry> ListDirectory(const std::string& folder);
+
+// Bytes free for the user on the volume holding path; nullopt when unknown.
+std::optional<int64_t> FreeDiskSpace(const std::string& path);
+std::string ShortPathName(const std::string& path);
+// Schedules the file for deletion once the current run is over.
+bool DeleteOnReboot(const std::string& path);
+
+// ---- Folders ----------------------------------------------------------
+
+std::string TempFolder();     // with trailing "\"
+std::string WindowsFolder();  // without trailing "\"
+std::string SystemFolder();   // without trailing "\"
+// Shell special folder by CSIDL number; empty when there is none.
+std::string SpecialFolder(int csidl);
+constexpr int kCsidlPrograms = 0x02;
+constexpr int kCsidlPersonal = 0x05;
+constexpr int kCsidlStartMenu = 0x0B;
+constexpr int kCsidlDesktopDirectory = 0x10;
+constexpr int kCsidlAppData = 0x1A;
+constexpr int kCsidlLocalAppData = 0x1C;
+constexpr int kCsidlCommonPrograms = 0x17;
+constexpr int kCsidlCommonDesktopDirectory = 0x19;
+constexpr int kCsidlProgramFiles = 0x26;
+
+// Path of the running program file (a Windows path).
+std::string ModuleFileName();
+
+// ---- Registry ---------------------------------------------------------
+
+enum class RootKey { CurrentUser, LocalMachine, Users };
+
+class RegistryKey {
+public:
+    virtual ~RegistryKey() = default;
+    // nullopt when the value does not exist; raises qi::Error when it exists
+    // but is not a string.
+    virtual std::optional<std::string> ReadString(const std::string& name) = 0;
+    // Raises qi::Error when the value cannot be written.
+    virtual void WriteString(const std::string& name, const std::string& value) = 0;
+    virtual bool DeleteValue(const std::string& name) = 0;
+    virtual std::vector<std::string> SubKeyNames() = 0;
+    virtual std::vector<std::string> ValueNames() = 0;
+};
+
+// Opens root\path; with create, missing keys are created (HKEY_CURRENT_USER
+// only). nullptr when the key does not exist or cannot be opened.
+std::unique_ptr<RegistryKey> OpenRegistryKey(RootKey root, const std::string& path, bool create);
+// Deletes root\path with all its sub-keys (HKEY_CURRENT_USER only).
+bool DeleteRegistryTree(RootKey root, const std::string& path);
+
+// ---- Named mutexes ----------------------------------------------------
+
+class NamedMutex {
+public:
+    virtual ~NamedMutex() = default;  // releases and closes
+};
+
+// True when a mutex of that name exists (is held by some process).
+bool MutexExists(const std::string& name);
+// Creates the mutex; nullptr when it already exists or cannot be created.
+std::unique_ptr<NamedMutex> CreateNamedMutex(const std::string& name);
+
+// ---- Processes and the shell ------------------------------------------
+
+bool IsUserAdmin();
+// Opens a program or document with the "open" verb. Returns the shell's
+// result: above 32 on success, an error code (2 = file not found) otherwise.
+int ShellOpen(const std::string& file, const std::string& arguments, const std::string& folder);
+void SleepMs(unsigned milliseconds);
+
+// Data of the resource (name, type) inside a program file; nullopt when the
+// file carries no such resource.
+std::optional<std::vector<uint8_t>> LoadModuleResource(const std::string& moduleFile,
+                                                       const std::string& name,
+                                                       const std::string& type);
+
+// ---- Text -------------------------------------------------------------
+
+// Conversion between code page 932 and UTF-8; raises qi::Error on a byte
+// sequence or character the other side cannot hold.
+std::string Utf8FromCp932(const std::string& text);
+std::string Cp932FromUtf8(const std::string& text);
+
+// ---- Linux and command-line boundary ----------------------------------
+
+// Puts standard output into binary mode (no newline translation).
+void SetBinaryStdout();
+
+// The path of the host's file system that a Windows path stands for
+// (itself on Windows).
+std::string NativePath(const std::string& path);
+// The Windows path that a host path (UTF-8 on Linux) stands for.
+std::string FromNativePath(const std::string& nativePath);
+
+}  // namespace qi::platform
