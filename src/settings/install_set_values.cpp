@@ -1,0 +1,94 @@
+// The named values under HKEY_CURRENT_USER\Software\<RegistryKey>, the
+// installed test, the setup caption and the two file lists.
+#include "platform/platform.h"
+#include "settings/cp932.h"
+#include "settings/install_set.h"
+#include "settings/path_helpers.h"
+
+namespace qi {
+
+using platform::RootKey;
+
+namespace {
+
+const std::string kSoftware = "Software\\";
+
+std::string WithoutLeadingDelimiter(const std::string& key) {
+    return !key.empty() && key[0] == '\\' ? key.substr(1) : key;
+}
+
+bool IsEmptyKey(const std::string& path) {
+    auto key = platform::OpenRegistryKey(RootKey::CurrentUser, path, false);
+    return key && key->SubKeyNames().empty() && key->ValueNames().empty();
+}
+
+}  // namespace
+
+std::string TQuorInstallSet::RegistryPath() const {
+    return RegistryKey.empty() ? std::string() : kSoftware + WithoutLeadingDelimiter(RegistryKey);
+}
+
+std::string TQuorInstallSet::GetValue(const std::string& name, const std::string& defaultValue) const {
+    if (RegistryKey.empty()) return defaultValue;
+    auto key = platform::OpenRegistryKey(RootKey::CurrentUser, RegistryPath(), false);
+    if (!key) return defaultValue;
+    return key->ReadString(name).value_or(defaultValue);
+}
+
+void TQuorInstallSet::SetValue(const std::string& name, const std::string& value) const {
+    if (RegistryKey.empty()) return;
+    auto key = platform::OpenRegistryKey(RootKey::CurrentUser, RegistryPath(), true);
+    if (!key) throw Error("HKEY_CURRENT_USER\\" + RegistryPath() + ":レジストリキーを作成できません");
+    key->WriteString(name, value);
+}
+
+// Removes the game's key, then each parent that has become empty, innermost
+// first, stopping at the first one that still holds something. "Software"
+// itself is never touched.
+void TQuorInstallSet::DeleteRegistryKey() const {
+    if (RegistryKey.empty()) return;
+    std::string key = WithoutLeadingDelimiter(RegistryKey);
+    if (!platform::OpenRegistryKey(RootKey::CurrentUser, kSoftware, false)) return;
+    platform::DeleteRegistryTree(RootKey::CurrentUser, kSoftware + key);
+    for (ParentKeyPath(key); !key.empty(); ParentKeyPath(key)) {
+        if (!IsEmptyKey(kSoftware + key)) return;
+        if (!platform::DeleteRegistryTree(RootKey::CurrentUser, kSoftware + key)) return;
+    }
+}
+
+bool TQuorInstallSet::IsInstalled() const {
+    std::string path = GetValue("InstallPath", "");
+    return !path.empty() && platform::FileExists(AddBackslash(path) + ExeFile);
+}
+
+std::string TQuorInstallSet::GetSetupCaption() const {
+    return SetupCaption.empty() ? Title + "のセットアップ" : SetupCaption;
+}
+
+const std::string& TQuorInstallSet::GetInstalledFile(int index) const {
+    if (index < 0 || index >= InstalledFileCount()) {
+        throw Error("リストのインデックスが範囲を超えています (" + std::to_string(index) + ")");
+    }
+    return InstalledFiles[static_cast<size_t>(index)];
+}
+
+int TQuorInstallSet::IndexOfInstalledFile(const std::string& name) const {
+    for (int i = 0; i < InstalledFileCount(); ++i) {
+        if (SameText(InstalledFiles[static_cast<size_t>(i)], name)) return i;
+    }
+    return -1;
+}
+
+void TQuorInstallSet::AddInstalledFile(const std::string& name) {
+    if (IndexOfInstalledFile(name) < 0) InstalledFiles.push_back(name);
+}
+
+bool TQuorInstallSet::IsSourceFile(const std::string& name) const {
+    std::string lower = LowerCase(name);
+    for (const auto& entry : SourceFiles) {
+        if (SameText(entry, lower)) return true;
+    }
+    return false;
+}
+
+}  // namespace qi

@@ -1,0 +1,125 @@
+#pragma once
+// Streams with 64-bit sizes and positions: the interface, the file stream
+// over a chain of volume files, and thin faces over memory and resources.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "streams/stream.h"
+
+namespace qi {
+
+class TQsBigStream {
+public:
+    virtual ~TQsBigStream() = default;
+    virtual int64_t GetSize() { return 0; }
+    virtual int64_t GetPosition() { return 0; }
+    virtual void SetPosition(int64_t) {}
+    virtual int64_t Write(const void*, int64_t) { return 0; }
+    virtual int64_t Read(void*, int64_t) { return 0; }
+    // Copies into this stream; a count of 0 copies the whole source.
+    virtual int64_t CopyFrom(TQsBigStream&, int64_t) { return 0; }
+    virtual int64_t CopyFromStream(TStream&, int64_t) { return 0; }
+    // Copies out of this stream.
+    virtual int64_t CopyToStream(TStream&, int64_t) { return 0; }
+};
+
+constexpr int64_t VolumeSize = 0x40000000;
+
+// One logical stream stored in "game.dat", "game.001", "game.002", ...;
+// every volume but the last holds exactly volumeSize bytes.
+class TQsBigFileStream : public TQsBigStream {
+public:
+    TQsBigFileStream(const std::string& fileName, uint16_t mode, int64_t volumeSize = VolumeSize);
+    ~TQsBigFileStream() override;
+
+    int64_t GetSize() override;
+    int64_t GetPosition() override { return Position; }
+    void SetPosition(int64_t position) override;
+    int64_t Write(const void* buffer, int64_t count) override;
+    int64_t Read(void* buffer, int64_t count) override;
+    int64_t CopyFrom(TQsBigStream& source, int64_t count) override;
+    int64_t CopyFromStream(TStream& source, int64_t count) override;
+    int64_t CopyToStream(TStream& dest, int64_t count) override;
+
+    int VolumeCount() const { return static_cast<int>(Streams.size()); }
+    std::string VolumeFileName(int index) const;
+    const std::string& GetFileName() const { return FileName; }
+
+    int32_t CopyBufferSize = 0x100000;
+
+private:
+    // Volume number index: created when writing, nullptr past the end when reading.
+    TFileStream& VolumeForWrite(int index);
+    TFileStream* VolumeForRead(int index);
+    // Walks the volumes from Position for count bytes, handing each piece to
+    // step(volume positioned at the piece, piece size, bytes done so far),
+    // which returns the bytes it moved; for writing, volumes are created.
+    template <typename Step>
+    int64_t WalkVolumes(int64_t count, bool forWrite, Step step);
+    void OpenExistingVolumes();
+    void DeleteExistingVolumes();
+    void CopyVolumesFrom(TQsBigFileStream& source, TFileStream& volume, int64_t count);
+
+    std::string FileName;
+    uint16_t Mode;
+    int64_t Position = 0;
+    int64_t volumeSize_;
+    std::vector<std::unique_ptr<TFileStream>> Streams;
+};
+
+class TQsBigMemoryStream : public TQsBigStream {
+public:
+    void LoadFromFile(const std::string& fileName) { Memory.LoadFromFile(fileName); }
+    int64_t GetSize() override { return Memory.Size(); }
+    int64_t GetPosition() override { return Memory.Position(); }
+    void SetPosition(int64_t position) override { Memory.SetPosition(position); }
+    int64_t Write(const void* buffer, int64_t count) override { return Memory.Write(buffer, count); }
+    int64_t Read(void* buffer, int64_t count) override { return Memory.Read(buffer, count); }
+    int64_t CopyFrom(TQsBigStream& source, int64_t count) override;
+    int64_t CopyFromStream(TStream& source, int64_t count) override { return CopyStreamData(Memory, source, count); }
+    int64_t CopyToStream(TStream& dest, int64_t count) override { return CopyStreamData(dest, Memory, count); }
+
+    TMemoryStream Memory;
+};
+
+class TQsBigResourceStream : public TQsBigStream {
+public:
+    TQsBigResourceStream(const std::string& moduleFile, const std::string& resName, const std::string& resType)
+        : Resource(moduleFile, resName, resType), ResName(resName), ResType(resType) {}
+    int64_t GetSize() override { return Resource.Size(); }
+    int64_t GetPosition() override { return Resource.Position(); }
+    void SetPosition(int64_t position) override { Resource.SetPosition(position); }
+    int64_t Write(const void* buffer, int64_t count) override { return Resource.Write(buffer, count); }
+    int64_t Read(void* buffer, int64_t count) override { return Resource.Read(buffer, count); }
+    int64_t CopyFrom(TQsBigStream& source, int64_t count) override;
+    int64_t CopyFromStream(TStream& source, int64_t count) override { return CopyStreamData(Resource, source, count); }
+    int64_t CopyToStream(TStream& dest, int64_t count) override { return CopyStreamData(dest, Resource, count); }
+
+    TResourceStream Resource;
+    std::string ResName;
+    std::string ResType;
+};
+
+// Serves many small reads from a big stream in blocks of BlockSize bytes.
+// It must be the only reader of Source while it lives; freeing it puts
+// Source's position right after the last byte handed out.
+class TQsBuffBigStream {
+public:
+    explicit TQsBuffBigStream(TQsBigStream& source) : Source(source) {}
+    ~TQsBuffBigStream();
+    TQsBuffBigStream(const TQsBuffBigStream&) = delete;
+    TQsBuffBigStream& operator=(const TQsBuffBigStream&) = delete;
+    // Returns fewer bytes than asked only at the end of Source.
+    int64_t Read(void* buffer, int64_t count);
+
+    TQsBigStream& Source;
+    TMemoryStream Buffer;
+    int32_t BlockSize = 102400;
+
+private:
+    bool Refill();
+};
+
+}  // namespace qi

@@ -1,0 +1,151 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "platform/platform.h"
+#include "settings/install_set.h"
+#include "settings/path_helpers.h"
+#include "support/scratch.h"
+
+namespace qi {
+namespace {
+
+using platform::RootKey;
+
+// A registry key of its own per test, removed afterwards.
+class RegistryValues : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        maker_ = std::string("QiTest-") + info->name();
+        platform::DeleteRegistryTree(RootKey::CurrentUser, "Software\\" + maker_);
+    }
+    void TearDown() override { platform::DeleteRegistryTree(RootKey::CurrentUser, "Software\\" + maker_); }
+    bool KeyExists(const std::string& path) {
+        return platform::OpenRegistryKey(RootKey::CurrentUser, "Software\\" + path, false) != nullptr;
+    }
+    std::string maker_;
+};
+
+TEST_F(RegistryValues, LeadingDelimiterAddressesTheSameKey) {
+    TQuorInstallSet with, without;
+    with.RegistryKey = "\\" + maker_ + "\\Game";
+    without.RegistryKey = maker_ + "\\Game";
+    EXPECT_EQ(without.GetValue("InstallPath", "none"), "none");
+    with.SetValue("InstallPath", "C:\\Games\\Title");
+    with.SetValue("CDDrive", "");
+    EXPECT_EQ(without.GetValue("InstallPath", "none"), "C:\\Games\\Title");
+    EXPECT_EQ(without.GetValue("CDDrive", "none"), "");  // an empty value exists
+
+    TQuorInstallSet unset;  // no key: nothing read or written
+    unset.SetValue("InstallPath", "x");
+    EXPECT_EQ(unset.GetValue("InstallPath", "d"), "d");
+}
+
+TEST_F(RegistryValues, DeleteRemovesEmptyParentsOnly) {
+    TQuorInstallSet first, second;
+    first.RegistryKey = maker_ + "\\Series\\First";
+    second.RegistryKey = maker_ + "\\Series\\Second";
+    first.SetValue("InstallPath", "a");
+    second.SetValue("InstallPath", "b");
+
+    first.DeleteRegistryKey();
+    EXPECT_FALSE(KeyExists(maker_ + "\\Series\\First"));
+    EXPECT_TRUE(KeyExists(maker_ + "\\Series\\Second"));
+
+    second.DeleteRegistryKey();
+    EXPECT_FALSE(KeyExists(maker_));
+    EXPECT_TRUE(KeyExists(""));  // "Software" itself stays
+
+    // A parent that holds a value of its own stops the walk.
+    TQuorInstallSet top;
+    top.RegistryKey = maker_;
+    top.SetValue("Shared", "1");
+    first.SetValue("InstallPath", "a");
+    first.DeleteRegistryKey();
+    EXPECT_FALSE(KeyExists(maker_ + "\\Series"));
+    EXPECT_TRUE(KeyExists(maker_));
+}
+
+TEST_F(RegistryValues, IsInstalledNeedsPathAndProgram) {
+    test::ScratchFolder dir;
+    TQuorInstallSet s;
+    s.RegistryKey = maker_ + "\\Game";
+    s.ExeFile = "game.exe";
+    EXPECT_FALSE(s.IsInstalled());
+    s.SetValue("InstallPath", dir.Path().substr(0, dir.Path().size() - 1));
+    EXPECT_FALSE(s.IsInstalled());
+    test::WriteBytes(dir / "game.exe", "MZ");
+    EXPECT_TRUE(s.IsInstalled());
+}
+
+TEST(InstallSetLists, CaptionAndFileLists) {
+    TQuorInstallSet s;
+    s.Title = "\x83\x51\x81\x5B\x83\x80";  // "ゲーム"
+    EXPECT_EQ(s.GetSetupCaption(), s.Title + "のセットアップ");
+    s.SetupCaption = "Setup";
+    EXPECT_EQ(s.GetSetupCaption(), "Setup");
+
+    s.AddInstalledFile("data\\a.txt");
+    s.AddInstalledFile("Data\\A.txt");
+    s.AddInstalledFile("game.exe");
+    EXPECT_EQ(s.InstalledFileCount(), 2);
+    EXPECT_EQ(s.IndexOfInstalledFile("GAME.EXE"), 1);
+    EXPECT_EQ(s.IndexOfInstalledFile("other"), -1);
+    EXPECT_EQ(s.GetInstalledFile(0), "data\\a.txt");
+    EXPECT_THROW(s.GetInstalledFile(2), Error);
+    EXPECT_THROW(s.GetInstalledFile(-1), Error);
+
+    s.SourceFiles = {"setup.exe", "data\\movie.mpg"};
+    EXPECT_TRUE(s.IsSourceFile("DATA\\Movie.MPG"));
+    EXPECT_FALSE(s.IsSourceFile("readme.txt"));
+}
+
+TEST(ListFiles, CollectsFilesRecursivelyWithFilter) {
+    test::ScratchFolder dir;
+    platform::CreateFolders(dir / "sub\\deeper");
+    test::WriteBytes(dir / "a.exe", "1");
+    test::WriteBytes(dir / "b.TXT", "2");
+    test::WriteBytes(dir / "sub\\c.EXE", "3");
+    test::WriteBytes(dir / "sub\\deeper\\d.dat", "4");
+
+    std::vector<std::string> files;
+    ListFiles(dir.Path(), {}, files);
+    std::sort(files.begin(), files.end());
+    EXPECT_EQ(files, (std::vector<std::string>{dir / "a.exe", dir / "b.TXT"}));
+
+    ListFilesOptions exe;
+    exe.extension = ".exe";
+    exe.recurse = true;
+    exe.clearList = true;
+    ListFiles(dir.Path(), exe, files);
+    std::sort(files.begin(), files.end());
+    EXPECT_EQ(files, (std::vector<std::string>{dir / "a.exe", dir / "sub\\c.EXE"}));
+
+    ListFilesOptions folders;
+    folders.mask = platform::kAttrDirectory;
+    folders.includePlain = false;
+    folders.recurse = true;
+    folders.clearList = true;
+    ListFiles(dir.Path().substr(0, dir.Path().size() - 1), folders, files);
+    std::sort(files.begin(), files.end());
+    EXPECT_EQ(files, (std::vector<std::string>{dir / "sub", dir / "sub\\deeper\\"}));
+
+    ListFiles(dir / "missing", {}, files);
+    EXPECT_EQ(files.size(), 2u);
+}
+
+TEST(ListFiles, ClearAttributesMakesFilesWritable) {
+    test::ScratchFolder dir;
+    test::WriteBytes(dir / "locked.txt", "x");
+    platform::SetAttributes(dir / "locked.txt", platform::kAttrReadOnly);
+    ListFilesOptions options;
+    options.clearAttributes = true;
+    std::vector<std::string> files;
+    ListFiles(dir.Path(), options, files);
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_EQ(platform::GetAttributes(files[0]) & platform::kAttrReadOnly, 0u);
+}
+
+}  // namespace
+}  // namespace qi

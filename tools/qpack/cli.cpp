@@ -1,0 +1,35 @@
+#include "cli.h"
+
+#include <cstdio>
+
+#include "platform/platform.h"
+#include "streams/stream.h"
+
+namespace qpack {
+
+std::string CorePath(const std::string& argument) { return qi::platform::FromNativePath(argument); }
+
+std::string Printable(const std::string& cp932) {
+    try {
+        return qi::platform::Utf8FromCp932(cp932);
+    } catch (const qi::Error&) {
+        return cp932;
+    }
+}
+
+std::string ReadWholeFile(const std::string& argument) {
+    try {
+        qi::TMemoryStream memory;
+        memory.LoadFromFile(CorePath(argument));
+        return std::string(memory.Bytes().begin(), memory.Bytes().end());
+    } catch (const qi::Error& e) {
+        throw InputError(argument, Printable(e.what()));
+    }
+}
+
+void WriteStdout(const std::string& bytes) {
+    std::fwrite(bytes.data(), 1, bytes.size(), stdout);
+    std::fflush(stdout);
+}
+
+}  // namespace qpack

@@ -1,0 +1,42 @@
+#pragma once
+// What every qpack command shares: its arguments, the two kinds of failure
+// and the exit codes they map to.
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace qpack {
+
+constexpr int kExitOk = 0;
+constexpr int kExitBadInput = 1;
+constexpr int kExitUsage = 2;
+
+// A command line that does not fit the command's usage.
+class UsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Bad input: names the file and what is wrong with it.
+class InputError : public std::runtime_error {
+public:
+    InputError(const std::string& file, const std::string& what) : std::runtime_error(file + ": " + what) {}
+};
+
+struct Command {
+    const char* name;   // "settings show"
+    const char* usage;  // "FILE"
+    const char* help;   // several lines
+    int (*run)(const std::vector<std::string>& args);
+};
+
+const std::vector<Command>& SettingsCommands();
+
+// A file argument as the core names it (a Windows path).
+std::string CorePath(const std::string& argument);
+// Text of a core message (code page 932) for the terminal.
+std::string Printable(const std::string& cp932);
+std::string ReadWholeFile(const std::string& argument);
+void WriteStdout(const std::string& bytes);
+
+}  // namespace qpack

@@ -1,0 +1,79 @@
+// qpack: the command-line tool for install settings and game-data archives.
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "cli.h"
+#include "platform/platform.h"
+
+namespace qpack {
+namespace {
+
+std::vector<Command> AllCommands() { return SettingsCommands(); }
+
+void PrintOverview(std::FILE* out) {
+    std::fprintf(out,
+                 "usage: qpack COMMAND [ARGS...]\n"
+                 "       qpack COMMAND --help\n\n"
+                 "Commands:\n");
+    for (const Command& c : AllCommands()) std::fprintf(out, "  qpack %s %s\n", c.name, c.usage);
+    std::fprintf(out,
+                 "\nFile arguments are paths of this system. Exit status: 0 success, 1 bad\n"
+                 "input (one line on stderr names the file and the fault), 2 usage error.\n");
+}
+
+bool IsHelp(const std::string& arg) { return arg == "--help" || arg == "-h"; }
+
+// Finds the command whose words open the argument list.
+const Command* Match(const std::vector<std::string>& args, size_t& words) {
+    static const std::vector<Command> commands = AllCommands();
+    for (const Command& c : commands) {
+        std::string joined;
+        for (words = 0; words < args.size(); ++words) {
+            joined += (words ? " " : "") + args[words];
+            if (joined == c.name) {
+                ++words;
+                return &c;
+            }
+        }
+    }
+    return nullptr;
+}
+
+int Run(const std::vector<std::string>& args) {
+    if (args.empty() || IsHelp(args[0])) {
+        PrintOverview(args.empty() ? stderr : stdout);
+        return args.empty() ? kExitUsage : kExitOk;
+    }
+    size_t words = 0;
+    const Command* command = Match(args, words);
+    if (!command) {
+        std::fprintf(stderr, "qpack: unknown command '%s' (see qpack --help)\n", args[0].c_str());
+        return kExitUsage;
+    }
+    std::vector<std::string> rest(args.begin() + static_cast<std::ptrdiff_t>(words), args.end());
+    for (const std::string& arg : rest) {
+        if (IsHelp(arg)) {
+            std::printf("usage: qpack %s %s\n\n%s", command->name, command->usage, command->help);
+            return kExitOk;
+        }
+    }
+    try {
+        return command->run(rest);
+    } catch (const UsageError& e) {
+        std::fprintf(stderr, "qpack: %s\nusage: qpack %s %s\n", e.what(), command->name, command->usage);
+        return kExitUsage;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "qpack: %s\n", Printable(e.what()).c_str());
+        return kExitBadInput;
+    }
+}
+
+}  // namespace
+}  // namespace qpack
+
+int main(int argc, char** argv) {
+    qi::platform::SetBinaryStdout();
+    return qpack::Run(std::vector<std::string>(argv + 1, argv + argc));
+}
