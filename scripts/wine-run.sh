@@ -15,15 +15,24 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
 export DISPLAY=
 
+wine64=$(command -v wine64 || echo /usr/lib/wine/wine64)
+
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  wineboot --init >/dev/null 2>&1
+  mkdir -p "$WINEPREFIX"
+  "$wine64" wineboot --init >/dev/null 2>&1
   wineserver -w
 fi
+
+# The loader follows the program's machine type: 64-bit programs go to wine64.
+pe_offset=$(od -An -tu4 -j60 -N4 "$program" | tr -d ' ')
+machine=$(od -An -tx2 -j$((pe_offset + 4)) -N2 "$program" | tr -d ' ')
+wine=wine
+[ "$machine" = 8664 ] && wine=$wine64
 
 case "$(basename "$program")" in
   test_*.exe)
     out=$(mktemp)
-    wine "$program" "$@" 2>&1 | tee "$out"
+    "$wine" "$program" "$@" 2>&1 | tee "$out"
     status=${PIPESTATUS[0]}
     passed=$(sed -n 's/^\[  PASSED  \] \([0-9]*\) test.*/\1/p' "$out" | tr -d '\r' | tail -1)
     rm -f "$out"
@@ -34,6 +43,6 @@ case "$(basename "$program")" in
     exit 1
     ;;
   *)
-    exec wine "$program" "$@"
+    exec "$wine" "$program" "$@"
     ;;
 esac
