@@ -1,0 +1,172 @@
+#include "platform/posix/host_paths.h"
+
+#include <dirent.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <string_view>
+#include <vector>
+
+#include "platform/error.h"
+#include "platform/platform.h"
+#include "platform/posix/native_fs.h"
+#include "platform/posix/roots.h"
+
+namespace qi::platform::posix {
+namespace {
+
+using Parts = std::vector<std::string>;
+
+// Appends the components of text, split at any of the delimiters; "." is
+// dropped and ".." takes back one level, never above the root.
+void AppendParts(Parts& parts, std::string_view text, std::string_view delimiters) {
+    while (!text.empty()) {
+        size_t end = text.find_first_of(delimiters);
+        std::string_view part = text.substr(0, end);
+        if (part == "..") {
+            if (!parts.empty()) parts.pop_back();
+        } else if (!part.empty() && part != ".") {
+            parts.emplace_back(part);
+        }
+        if (end == std::string_view::npos) break;
+        text.remove_prefix(end + 1);
+    }
+}
+
+std::string Join(const std::string& root, const Parts& parts, size_t from = 0) {
+    std::string path = root == "/" ? "" : root;
+    for (size_t i = from; i < parts.size(); ++i) path += "/" + parts[i];
+    return path.empty() ? "/" : path;
+}
+
+bool IsInside(const std::string& path, const std::string& folder) {
+    return path == folder || (path.starts_with(folder) && path[folder.size()] == '/');
+}
+
+std::string DriveRoot(char letter) {
+    letter = static_cast<char>(letter | 0x20);
+    if (letter == 'z') return "/";
+    if (letter == 'c') return DriveCRoot();
+    return PrefixFolder() + "/dosdevices/" + letter + ":";
+}
+
+// The root and components of a Windows path (already UTF-8).
+std::pair<std::string, Parts> Parse(std::string_view text) {
+    constexpr std::string_view delimiters = "\\/";
+    if (text.starts_with("\\\\?\\")) text.remove_prefix(4);  // the long-path prefix
+    std::string root;
+    Parts parts;
+    bool isLetter = !text.empty() && ((text[0] | 0x20) >= 'a' && (text[0] | 0x20) <= 'z');
+    if (text.size() >= 2 && isLetter && text[1] == ':') {
+        // "C:name" counts from the drive's root: no per-drive directory is kept.
+        root = DriveRoot(text[0]);
+        text.remove_prefix(2);
+    } else if (text.size() >= 2 && delimiters.find(text[0]) != delimiters.npos &&
+               delimiters.find(text[1]) != delimiters.npos) {
+        root = PrefixFolder() + "/dosdevices/unc";  // \\server\share
+    } else if (!text.empty() && delimiters.find(text[0]) != delimiters.npos) {
+        std::string cwd = CurrentDirectory();
+        root = IsInside(cwd, DriveCRoot()) ? DriveCRoot() : "/";
+    } else {
+        root = "/";
+        AppendParts(parts, CurrentDirectory(), "/");
+    }
+    AppendParts(parts, text, delimiters);
+    return {root, parts};
+}
+
+std::string FoldAscii(std::string text) {
+    for (char& c : text) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return text;
+}
+
+// The entry of folder whose name equals name ignoring ASCII case; empty when none.
+std::string MatchIgnoringCase(const std::string& folder, const std::string& name) {
+    DIR* dir = opendir(folder.c_str());
+    if (!dir) return {};
+    std::string wanted = FoldAscii(name), found;
+    while (const dirent* entry = readdir(dir)) {
+        if (FoldAscii(entry->d_name) == wanted) {
+            found = entry->d_name;
+            break;
+        }
+    }
+    closedir(dir);
+    return found;
+}
+
+std::string ResolveCase(const std::string& root, const Parts& parts) {
+    std::string exact = Join(root, parts);
+    if (NameExists(exact)) return exact;
+    std::string path = root;
+    for (size_t i = 0; i < parts.size(); ++i) {
+        std::string next = Join(path, {parts[i]});
+        if (!NameExists(next)) {
+            std::string match = MatchIgnoringCase(path, parts[i]);
+            if (match.empty()) return Join(path, parts, i);
+            next = Join(path, {match});
+        }
+        path = next;
+    }
+    return path;
+}
+
+}  // namespace
+
+HostPath MapToHost(const std::string& windowsPath) {
+    auto [root, parts] = Parse(Utf8FromCp932(windowsPath));
+    return {root, ResolveCase(root, parts)};
+}
+
+std::optional<std::string> HostPathIfValid(const std::string& windowsPath) {
+    try {
+        return MapToHost(windowsPath).path;
+    } catch (const Error&) {
+        return std::nullopt;
+    }
+}
+
+std::optional<struct stat> StatOfPath(const std::string& windowsPath) {
+    auto native = HostPathIfValid(windowsPath);
+    struct stat info;
+    if (!native || stat(native->c_str(), &info) != 0) return std::nullopt;
+    return info;
+}
+
+bool IsWindowsName(const std::string& hostName) {
+    return hostName.find('\\') == std::string::npos;
+}
+
+}  // namespace qi::platform::posix
+
+namespace qi::platform {
+
+std::string NativePath(const std::string& path) { return posix::MapToHost(path).path; }
+
+std::string FromNativePath(const std::string& nativePath) {
+    using namespace posix;
+    std::string absolute = nativePath.starts_with('/') ? nativePath : CurrentDirectory() + "/" + nativePath;
+    Parts parts;
+    AppendParts(parts, absolute, "/");
+    for (const auto& part : parts) {
+        if (!IsWindowsName(part)) throw Error("a host path with \"\\\" in a name has no Windows path");
+    }
+    std::string path = Join("/", parts);
+    std::string cRoot = DriveCRoot();
+    if (!IsInside(path, cRoot)) {
+        if (char* resolved = realpath(path.c_str(), nullptr)) {  // the root reached through a link
+            if (IsInside(resolved, cRoot)) path = resolved;
+            free(resolved);
+        }
+    }
+    std::string windows = IsInside(path, cRoot) ? "C:" + path.substr(cRoot.size()) : "Z:" + path;
+    if (windows.size() == 2) windows += '/';
+    for (char& c : windows) {
+        if (c == '/') c = '\\';
+    }
+    return Cp932FromUtf8(windows);
+}
+
+}  // namespace qi::platform

@@ -1,0 +1,47 @@
+#include "platform/posix/native_fs.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+
+#include "platform/error.h"
+#include "platform/posix/sys_error.h"
+
+namespace qi::platform::posix {
+
+bool NameExists(const std::string& native) {
+    struct stat info;
+    return lstat(native.c_str(), &info) == 0;
+}
+
+bool IsDirectory(const std::string& native) {
+    struct stat info;
+    return stat(native.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool MakeFolders(const std::string& native, size_t keepLength) {
+    for (size_t slash = native.find('/', keepLength + 1); slash != std::string::npos;
+         slash = native.find('/', slash + 1)) {
+        std::string level = native.substr(0, slash);
+        if (mkdir(level.c_str(), 0777) != 0 && errno != EEXIST) return false;
+    }
+    if (mkdir(native.c_str(), 0777) != 0 && errno != EEXIST) return false;
+    return IsDirectory(native);
+}
+
+std::string CurrentDirectory() {
+    char* cwd = getcwd(nullptr, 0);
+    if (!cwd) RaiseSystemError("current directory", "cannot be determined", errno);
+    std::string result(cwd);
+    free(cwd);
+    return result;
+}
+
+std::string ParentOf(const std::string& native) {
+    size_t slash = native.find_last_of('/');
+    return slash == 0 || slash == std::string::npos ? "/" : native.substr(0, slash);
+}
+
+}  // namespace qi::platform::posix

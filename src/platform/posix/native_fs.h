@@ -1,0 +1,16 @@
+#pragma once
+// Small helpers over host (UTF-8) paths.
+#include <string>
+
+namespace qi::platform::posix {
+
+bool NameExists(const std::string& native);  // any kind of entry, dangling links included
+bool IsDirectory(const std::string& native);
+// Creates the folders of native that lie beyond its first keepLength bytes,
+// parents first. True when native is a folder afterwards.
+bool MakeFolders(const std::string& native, size_t keepLength = 0);
+std::string CurrentDirectory();
+// The parent folder of an absolute host path ("/" for "/x").
+std::string ParentOf(const std::string& native);
+
+}  // namespace qi::platform::posix
