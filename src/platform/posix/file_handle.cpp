@@ -1,0 +1,140 @@
+// Files with Windows sharing, emulated with advisory flock locks taken
+// without waiting: an opener that lets everybody read and write takes no
+// lock, a reader that lets others read takes a shared lock, every other
+// opener an exclusive one. Readers that deny writing (the archive readers)
+// thus coexist, while a writer that denies writing, or a creator, conflicts
+// with them as on Windows. Only openers through this layer take part.
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+
+#include "platform/error.h"
+#include "platform/posix/host_paths.h"
+#include "platform/posix/open_file.h"
+#include "platform/posix/sys_error.h"
+
+namespace qi::platform::posix {
+namespace {
+
+static_assert(sizeof(off_t) == 8, "files beyond 2 GiB need 64-bit file offsets");
+
+constexpr int64_t kChunk = 1 << 30;  // the most one read or write call moves
+
+class HostFile : public File {
+public:
+    HostFile(int fd, std::string name) : fd_(fd), name_(std::move(name)) {}
+    ~HostFile() override { close(fd_); }
+
+    int64_t Read(void* buffer, int64_t count) override {
+        auto* bytes = static_cast<char*>(buffer);
+        int64_t done = 0;
+        while (done < count) {
+            ssize_t got = read(fd_, bytes + done, static_cast<size_t>(std::min(count - done, kChunk)));
+            if (got < 0 && errno == EINTR) continue;
+            if (got < 0) RaiseSystemError(name_, "read failed", errno);
+            if (got == 0) break;
+            done += got;
+        }
+        return done;
+    }
+
+    int64_t Write(const void* buffer, int64_t count) override {
+        const auto* bytes = static_cast<const char*>(buffer);
+        int64_t done = 0;
+        while (done < count) {
+            ssize_t put = write(fd_, bytes + done, static_cast<size_t>(std::min(count - done, kChunk)));
+            if (put < 0 && errno == EINTR) continue;
+            if (put < 0) RaiseSystemError(name_, "write failed", errno);
+            done += put;
+        }
+        return done;
+    }
+
+    int64_t Seek(int64_t position) override {
+        off_t result = lseek(fd_, static_cast<off_t>(position), SEEK_SET);
+        if (result < 0) RaiseSystemError(name_, "seek failed", errno);
+        return result;
+    }
+
+    int64_t Position() override { return lseek(fd_, 0, SEEK_CUR); }
+
+    int64_t Size() override {
+        struct stat info;
+        if (fstat(fd_, &info) != 0) RaiseSystemError(name_, "size unknown", errno);
+        return info.st_size;
+    }
+
+    void Truncate() override {
+        if (ftruncate(fd_, lseek(fd_, 0, SEEK_CUR)) != 0) RaiseSystemError(name_, "truncate failed", errno);
+    }
+
+    // Write-through openers are not opened synchronously (far too slow on
+    // Linux); their data reaches the disk here instead.
+    void Flush() override {
+        if (fdatasync(fd_) != 0 && errno != EINVAL) RaiseSystemError(name_, "flush failed", errno);
+    }
+
+private:
+    int fd_;
+    std::string name_;
+};
+
+int OpenFlags(Access access, Creation creation) {
+    int flags = O_CLOEXEC | (access == Access::Read ? O_RDONLY : access == Access::Write ? O_WRONLY : O_RDWR);
+    if (creation == Creation::CreateAlways) flags |= O_CREAT;
+    if (creation == Creation::CreateNew) flags |= O_CREAT | O_EXCL;
+    return flags;
+}
+
+// The flock operation standing for access and share; 0 for no lock.
+int LockFor(Access access, Share share) {
+    if (share == Share::ReadWrite) return 0;
+    if (access == Access::Read && share == Share::Read) return LOCK_SH;
+    return LOCK_EX;
+}
+
+}  // namespace
+
+bool IsReadOnlyFile(const std::string& native) {
+    struct stat info;
+    return stat(native.c_str(), &info) == 0 && !S_ISDIR(info.st_mode) && !(info.st_mode & S_IWUSR);
+}
+
+std::unique_ptr<File> OpenHostFile(const std::string& native, const std::string& windowsPath, Access access,
+                                   Share share, Creation creation) {
+    if (access != Access::Read && IsReadOnlyFile(native)) {
+        RaiseSystemError(windowsPath, "cannot open the file", EACCES);
+    }
+    int fd = open(native.c_str(), OpenFlags(access, creation), 0666);
+    if (fd < 0) RaiseSystemError(windowsPath, "cannot open the file", errno);
+    auto file = std::make_unique<HostFile>(fd, windowsPath);  // closes fd on every way out
+    struct stat info;
+    if (fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) RaiseSystemError(windowsPath, "cannot open the file", EISDIR);
+    int lock = LockFor(access, share);
+    if (lock && flock(fd, lock | LOCK_NB) != 0) {
+        if (errno == EWOULDBLOCK) throw Error(windowsPath + ": the file is in use by another opener (sharing violation)");
+        RaiseSystemError(windowsPath, "cannot lock the file", errno);
+    }
+    // Truncated only now: a creator that loses to another opener leaves the file alone.
+    if (creation == Creation::CreateAlways && ftruncate(fd, 0) != 0) {
+        RaiseSystemError(windowsPath, "cannot truncate the file", errno);
+    }
+    return file;
+}
+
+}  // namespace qi::platform::posix
+
+namespace qi::platform {
+
+std::unique_ptr<File> OpenFile(const std::string& path, Access access, Share share, Disposition disposition,
+                               bool /*writeThrough: see Flush*/) {
+    auto creation = disposition == Disposition::CreateAlways ? posix::Creation::CreateAlways
+                                                             : posix::Creation::OpenExisting;
+    return posix::OpenHostFile(posix::MapToHost(path).path, path, access, share, creation);
+}
+
+}  // namespace qi::platform

@@ -1,0 +1,94 @@
+// Existence, deletion, copying and renaming of files with the outcomes that
+// Windows gives: read-only files are neither overwritten nor deleted, and a
+// copy respects the sharing of other openers.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <vector>
+
+#include "platform/error.h"
+#include "platform/platform.h"
+#include "platform/posix/host_paths.h"
+#include "platform/posix/native_fs.h"
+#include "platform/posix/open_file.h"
+
+namespace qi::platform {
+namespace {
+
+void CopyContent(File& from, File& to) {
+    std::vector<char> buffer(1 << 20);
+    while (int64_t got = from.Read(buffer.data(), static_cast<int64_t>(buffer.size()))) {
+        to.Write(buffer.data(), got);
+    }
+}
+
+// Copies the bytes; the destination is created (or emptied) only once the
+// source is open and no other opener of the destination objects. A copy that
+// fails part way is removed again.
+bool CopyHostFile(const std::string& from, const std::string& to, const std::string& source,
+                  const std::string& dest, bool failIfExists) {
+    auto in = posix::OpenHostFile(from, source, Access::Read, Share::Read, posix::Creation::OpenExisting);
+    auto creation = failIfExists ? posix::Creation::CreateNew : posix::Creation::CreateAlways;
+    auto out = posix::OpenHostFile(to, dest, Access::Write, Share::None, creation);
+    try {
+        CopyContent(*in, *out);
+    } catch (const Error&) {
+        out.reset();
+        unlink(to.c_str());
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool FileExists(const std::string& path) {
+    auto info = posix::StatOfPath(path);
+    return info && !S_ISDIR(info->st_mode);
+}
+
+bool DirectoryExists(const std::string& path) {
+    auto info = posix::StatOfPath(path);
+    return info && S_ISDIR(info->st_mode);
+}
+
+bool RemoveFile(const std::string& path) {
+    auto native = posix::HostPathIfValid(path);
+    struct stat info;
+    if (!native || lstat(native->c_str(), &info) != 0 || S_ISDIR(info.st_mode)) return false;
+    if (posix::IsReadOnlyFile(*native)) return false;
+    return unlink(native->c_str()) == 0;
+}
+
+bool CopyFileTo(const std::string& source, const std::string& dest, bool failIfExists) {
+    auto from = posix::HostPathIfValid(source);
+    auto to = posix::HostPathIfValid(dest);
+    struct stat info;
+    if (!from || !to || stat(from->c_str(), &info) != 0) return false;
+    try {
+        if (!CopyHostFile(*from, *to, source, dest, failIfExists)) return false;
+    } catch (const Error&) {
+        return false;
+    }
+    // As CopyFileA: the copy keeps the source's attributes (here the
+    // permission bits, so programs stay executable) and write time.
+    const timespec times[2] = {{0, UTIME_NOW}, info.st_mtim};
+    return chmod(to->c_str(), info.st_mode & 0777) == 0 && utimensat(AT_FDCWD, to->c_str(), times, 0) == 0;
+}
+
+// Replaces an existing file in one step; a folder is only ever moved to a
+// free name, and a read-only file is not replaced.
+bool RenameFile(const std::string& source, const std::string& dest) {
+    auto from = posix::HostPathIfValid(source);
+    auto to = posix::HostPathIfValid(dest);
+    struct stat info;
+    if (!from || !to || lstat(from->c_str(), &info) != 0) return false;
+    if (*from != *to && posix::NameExists(*to) &&
+        (S_ISDIR(info.st_mode) || DirectoryExists(dest) || posix::IsReadOnlyFile(*to))) {
+        return false;
+    }
+    return rename(from->c_str(), to->c_str()) == 0;
+}
+
+}  // namespace qi::platform
