@@ -76,6 +76,10 @@ std::optional<int64_t> FreeDiskSpace(const std::string& path);
 std::string ShortPathName(const std::string& path);
 // Schedules the file for deletion once the current run is over.
 bool DeleteOnReboot(const std::string& path);
+// Carries out the deletions scheduled by runs that are over. Called once when
+// the program starts; does nothing where the system itself deletes the files
+// at restart.
+void RunPendingDeletions();
 
 // ---- Folders ----------------------------------------------------------
 
