@@ -1,0 +1,140 @@
+// Linux services: mutexes held by processes that crash, mutex names that
+// look like paths, deletions scheduled for after the run, and starting
+// programs detached.
+#ifndef _WIN32
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "platform/platform.h"
+#include "posix_environment.h"
+#include "support/scratch.h"
+
+namespace qi::platform {
+namespace {
+
+using test::PrivateRoot;
+using test::ScratchFolder;
+
+// Runs body in a child process, which ends without any clean-up of its own.
+template <class Body>
+void InChild(Body body) {
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) _exit(body() ? 0 : 1);
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
+TEST(PosixMutexes, AHolderThatIsKilledReleasesTheMutex) {
+    const std::string name = "C:-GAMES-CRASHED-" + std::to_string(getpid());
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        auto mutex = CreateNamedMutex(name);
+        char byte = mutex ? 'y' : 'n';
+        (void)!write(ready[1], &byte, 1);
+        pause();
+        _exit(0);
+    }
+    char byte = 0;
+    ASSERT_EQ(read(ready[0], &byte, 1), 1);
+    ASSERT_EQ(byte, 'y');
+    EXPECT_TRUE(MutexExists(name));
+    EXPECT_FALSE(CreateNamedMutex(name));
+    kill(child, SIGKILL);
+    waitpid(child, nullptr, 0);
+    close(ready[0]);
+    close(ready[1]);
+    EXPECT_FALSE(MutexExists(name));
+    EXPECT_TRUE(CreateNamedMutex(name));
+}
+
+TEST(PosixMutexes, NamesThatLookLikePathsStayInsideTheRuntimeFolder) {
+    PrivateRoot root;
+    const std::string longName(300, '\x88');  // longer than any file name, escaped three times over
+    std::vector<std::unique_ptr<NamedMutex>> held;
+    for (const std::string& name : std::vector<std::string>{"../../escape", "..\\..\\escape", "", ".", longName, longName + "x"}) {
+        held.push_back(CreateNamedMutex(name));
+        EXPECT_TRUE(held.back()) << name;
+        EXPECT_TRUE(MutexExists(name)) << name;
+    }
+    EXPECT_FALSE(MutexExists("escape"));
+    EXPECT_FALSE(MutexExists(longName.substr(1)));
+    size_t files = 0;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(root.Folder())) {
+        if (entry.is_regular_file()) {
+            ++files;
+            EXPECT_EQ(entry.path().parent_path(), root.Folder() + "/run") << entry.path();
+        }
+    }
+    EXPECT_EQ(files, held.size());
+}
+
+TEST(PosixMutexes, AForeignRuntimeFolderIsRefused) {
+    PrivateRoot root;
+    std::filesystem::create_directory(root.Folder() + "/run");
+    chmod((root.Folder() + "/run").c_str(), 0777);  // anyone could plant lock files here
+    EXPECT_FALSE(CreateNamedMutex("Title"));
+    EXPECT_FALSE(MutexExists("Title"));
+}
+
+TEST(PosixPendingDeletions, FilesGoOnceTheRunThatScheduledThemIsOver) {
+    PrivateRoot root;
+    ScratchFolder scratch;
+    const std::string ended = scratch / "~qinstall.exe", running = scratch / "~qinstall0.exe";
+    test::WriteBytes(ended, "copy");
+    test::WriteBytes(running, "copy");
+    InChild([&] { return DeleteOnReboot(ended); });
+    ASSERT_TRUE(DeleteOnReboot(running));
+    EXPECT_FALSE(DeleteOnReboot(scratch / "missing.exe"));
+
+    RunPendingDeletions();
+    EXPECT_FALSE(FileExists(ended));
+    EXPECT_TRUE(FileExists(running));  // this run is not over yet
+    InChild([] {
+        RunPendingDeletions();
+        return true;
+    });
+    EXPECT_TRUE(FileExists(running));
+    RunPendingDeletions();  // nothing left to do, nothing lost
+    EXPECT_TRUE(FileExists(running));
+}
+
+TEST(PosixShell, AHostProgramStartsDetachedWithItsArgumentsInItsFolder) {
+    ScratchFolder scratch;
+    const std::string script = scratch / "start.sh";
+    test::WriteBytes(script, "#!/bin/sh\necho \"$1|$2|$(pwd)\" > result.tmp\nmv result.tmp result.txt\n");
+    ASSERT_EQ(chmod(NativePath(script).c_str(), 0755), 0);
+
+    EXPECT_GT(ShellOpen(script, "\"two words\" x", scratch.Path()), 32);
+    const std::string result = scratch / "result.txt";
+    for (int wait = 0; wait < 500 && !FileExists(result); ++wait) SleepMs(10);
+    ASSERT_TRUE(FileExists(result));
+    EXPECT_EQ(test::ReadBytes(result), "two words|x|" + NativePath(scratch.Path()) + "\n");
+    EXPECT_EQ(ShellOpen(script, "", scratch / "missing-folder"), 3);
+}
+
+TEST(PosixShell, ADocumentWithoutAnOpenerHasNoAssociation) {
+    ScratchFolder scratch;
+    test::WriteBytes(scratch / "readme.txt", "text");
+    test::ScopedVariable path("PATH", NativePath(scratch.Path()));
+    EXPECT_EQ(ShellOpen(scratch / "readme.txt", "", ""), 31);
+    EXPECT_EQ(ShellOpen(scratch / "game.exe", "", ""), 2);
+    test::WriteBytes(scratch / "game.exe", "MZ");
+    EXPECT_EQ(ShellOpen(scratch / "game.exe", "", ""), 31);
+}
+
+}  // namespace
+}  // namespace qi::platform
+#endif  // _WIN32
