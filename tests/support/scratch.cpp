@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <chrono>
+#include <random>
 
 #include "platform/platform.h"
 
@@ -29,8 +29,8 @@ ScratchFolder::ScratchFolder() {
     static std::atomic<int> counter{0};
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     std::string name = info ? std::string(info->test_suite_name()) + "." + info->name() : "scratch";
-    auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-    path_ = platform::TempFolder() + "qi-test-" + name + "-" + std::to_string(stamp % 1000000007) + "-" +
+    static const unsigned run = std::random_device{}();
+    path_ = platform::TempFolder() + "qi-test-" + name + "-" + std::to_string(run) + "-" +
             std::to_string(counter++) + "\\";
     if (!platform::CreateFolders(path_)) throw Error("cannot create scratch folder " + path_);
 }
