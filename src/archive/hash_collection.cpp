@@ -1,0 +1,104 @@
+#include "archive/hash_collection.h"
+
+#include <utility>
+
+#include "settings/cp932.h"
+
+namespace qi {
+
+int32_t NameHash(const std::string& name) {
+    std::string s = LowerCase(name);
+    uint32_t length = static_cast<uint32_t>(s.size());
+    if (length < 2) return static_cast<int32_t>((length * 16) & 0xFF);
+    uint32_t first = static_cast<unsigned char>(s[0]);
+    uint32_t secondToLast = static_cast<unsigned char>(s[length - 2]);
+    return static_cast<int32_t>((length * 16 + first + secondToLast) & 0xFF);
+}
+
+// ---- THashCollectionItem ----------------------------------------------
+
+void THashCollectionItem::AddToHash() {
+    HashIndex = NameHash(Name_);
+    if (!Collection_) return;
+    THashCollectionItem*& head = Collection_->Buckets[static_cast<size_t>(HashIndex)];
+    Prev = nullptr;
+    Next = head;
+    if (head) head->Prev = this;
+    head = this;
+}
+
+void THashCollectionItem::RemoveFromHash() {
+    if (Collection_) {
+        if (Prev) {
+            Prev->Next = Next;
+        } else if (Collection_->Buckets[static_cast<size_t>(HashIndex)] == this) {
+            Collection_->Buckets[static_cast<size_t>(HashIndex)] = Next;
+        }
+        if (Next) Next->Prev = Prev;
+    }
+    Prev = nullptr;
+    Next = nullptr;
+}
+
+void THashCollectionItem::SetName(const std::string& value) {
+    if (value == Name_) return;
+    Name_ = value;
+    RemoveFromHash();
+    AddToHash();
+}
+
+void THashCollectionItem::Assign(const THashCollectionItem& source) { SetName(source.Name()); }
+
+std::string THashCollectionItem::DisplayName() const {
+    return Name_.empty() ? "THashCollectionItem" : Name_;
+}
+
+void THashCollectionItem::SetIndex(int index) {
+    if (!Collection_) return;
+    auto& items = Collection_->Items_;
+    int count = static_cast<int>(items.size());
+    if (index < 0 || index >= count || index == CachedIndex) return;
+    auto from = items.begin() + CachedIndex;
+    std::unique_ptr<THashCollectionItem> self = std::move(*from);
+    items.erase(from);
+    items.insert(items.begin() + index, std::move(self));
+    for (int i = 0; i < count; ++i) items[static_cast<size_t>(i)]->CachedIndex = i;
+}
+
+// ---- THashCollection --------------------------------------------------
+
+THashCollection::~THashCollection() { Clear(); }
+
+THashCollectionItem& THashCollection::AddItem() {
+    std::unique_ptr<THashCollectionItem> item = CreateItem();
+    item->Collection_ = this;
+    item->CachedIndex = Count();
+    item->AddToHash();
+    Items_.push_back(std::move(item));
+    return *Items_.back();
+}
+
+int THashCollection::IndexOf(const std::string& name) const {
+    for (THashCollectionItem* item = Buckets[static_cast<size_t>(NameHash(name))]; item; item = item->Next) {
+        if (SameText(item->Name(), name)) return item->CachedIndex;
+    }
+    return -1;
+}
+
+void THashCollection::Delete(int index) {
+    if (index < 0 || index >= Count()) return;
+    for (size_t i = static_cast<size_t>(index) + 1; i < Items_.size(); ++i) --Items_[i]->CachedIndex;
+    Items_[static_cast<size_t>(index)]->RemoveFromHash();
+    Items_.erase(Items_.begin() + index);
+}
+
+void THashCollection::Clear() {
+    for (auto& item : Items_) {
+        item->Prev = nullptr;
+        item->Next = nullptr;
+    }
+    Items_.clear();
+    Buckets.fill(nullptr);
+}
+
+}  // namespace qi

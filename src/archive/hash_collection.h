@@ -1,0 +1,81 @@
+#pragma once
+// A collection that owns its items and finds them by name through 256
+// hash chains. The hash looks at three values only (length, first and
+// second-to-last byte of the lower-cased name), so lookups stay cheap for
+// the tens of thousands of entries a game archive may hold.
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace qi {
+
+// Bucket of a name: (L * 16 + S[0] + S[L-2]) and 0xFF over the lower-cased
+// bytes S of length L; (L * 16) and 0xFF for names shorter than two bytes.
+int32_t NameHash(const std::string& name);
+
+class THashCollection;
+
+class THashCollectionItem {
+public:
+    virtual ~THashCollectionItem() = default;
+    THashCollectionItem(const THashCollectionItem&) = delete;
+    THashCollectionItem& operator=(const THashCollectionItem&) = delete;
+
+    const std::string& Name() const { return Name_; }
+    // Stores a name that differs (case-sensitively) and moves the item to
+    // the chain of its new hash.
+    virtual void SetName(const std::string& value);
+    // From another hash item only the name is taken.
+    virtual void Assign(const THashCollectionItem& source);
+    std::string DisplayName() const;
+    int Index() const { return CachedIndex; }
+    // Moves the item to another index; every item keeps a true CachedIndex.
+    void SetIndex(int index);
+    THashCollection* Collection() const { return Collection_; }
+
+    int32_t HashIndex = 0;
+    int32_t CachedIndex = -1;
+    THashCollectionItem* Prev = nullptr;
+    THashCollectionItem* Next = nullptr;
+
+protected:
+    THashCollectionItem() = default;
+    virtual void AddToHash();
+    void RemoveFromHash();
+
+private:
+    friend class THashCollection;
+    std::string Name_;
+    THashCollection* Collection_ = nullptr;
+};
+
+class THashCollection {
+public:
+    THashCollection() = default;
+    virtual ~THashCollection();
+    THashCollection(const THashCollection&) = delete;
+    THashCollection& operator=(const THashCollection&) = delete;
+
+    int Count() const { return static_cast<int>(Items_.size()); }
+    THashCollectionItem& Item(int index) const { return *Items_.at(static_cast<size_t>(index)); }
+    // Index of the item named Name, ignoring case; -1 when absent. Of two
+    // items with the same name, the one added or renamed last is found.
+    virtual int IndexOf(const std::string& name) const;
+    void Delete(int index);
+    void Clear();
+
+    std::array<THashCollectionItem*, 256> Buckets{};
+
+protected:
+    // Appends a fresh item made by the item class and hashes its empty name.
+    THashCollectionItem& AddItem();
+    virtual std::unique_ptr<THashCollectionItem> CreateItem() = 0;
+
+private:
+    friend class THashCollectionItem;
+    std::vector<std::unique_ptr<THashCollectionItem>> Items_;
+};
+
+}  // namespace qi

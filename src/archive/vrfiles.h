@@ -1,0 +1,110 @@
+#pragma once
+// The game-data archive: its directory of entries, the containers it comes
+// in (archive file with volumes and side-car directory, executable with the
+// archive appended, program resource), extraction of one entry, and the
+// writing, merging and checking of data files.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "archive/hash_collection.h"
+#include "streams/big_stream.h"
+#include "streams/stream.h"
+
+namespace qi {
+
+// Name of the entry that follows the last real one after a directory read.
+inline const std::string kEOFEntryName = "\\EOF\\";
+
+class TVrFile : public THashCollectionItem {
+public:
+    int64_t Offset = 0;
+    // When set, the writer takes the entry's content from here.
+    std::unique_ptr<TStream> SourceStream;
+    int64_t Size = 0;
+    uint8_t Stored = 0;  // 1: the bytes are the content; 0: a zlib stream
+    int32_t FileTime = 0;
+    uint32_t Checksum = 0;  // CRC-32 of the entry; 0 when it carries none
+    uint8_t LooseFile = 0;
+};
+
+class TVrFileCollection;
+
+// Progress of the long archive operations; setting cancel stops them.
+using TVrProgressEvent = std::function<void(TVrFileCollection& sender, TVrFile* item, int64_t size, int index,
+                                            int count, bool& cancel)>;
+
+class TVrFileCollection : public THashCollection {
+public:
+    TVrFileCollection() = default;
+    ~TVrFileCollection() override;
+
+    TVrFile& Items(int index) const { return static_cast<TVrFile&>(Item(index)); }
+    TVrFile& Add(const std::string& name);
+
+    // Opens an archive file (or an executable carrying one); a name that is
+    // not an existing file is taken as a folder of loose files unless
+    // treatAsFile is set. An empty name just closes the archive.
+    void Open(const std::string& fileName, bool treatAsFile = false);
+    // Opens the archive held by the resource (resName, resType) of a program
+    // file; a program file that does not exist leaves the collection empty.
+    void OpenResource(const std::string& moduleFileName, const std::string& resName, const std::string& resType);
+    // Reads a directory starting at source's position. Every count, length,
+    // offset and size is checked against the bytes the archive holds: a
+    // directory that does not fit raises an error naming the archive.
+    void ReadDirectory(TQsBigStream& source);
+
+    // Fills dest with the content of the entry, or of the loose file of that
+    // name below BasePath when the archive lacks it; dest's position is 0
+    // afterwards.
+    void ExtractToStream(TStream& dest, const std::string& name);
+
+    // Writing and checking.
+    bool WriteArchive(TQsBigFileStream& dest);
+    void WriteEntryData(TVrFile& item, TQsBigFileStream& dest);
+    bool MergeUpdate(TVrFileCollection& update);
+    // True when every checksummed entry matches; on false, failedIndex (when
+    // given) receives the index of the first entry that did not.
+    bool Verify(int* failedIndex = nullptr);
+
+    std::string BasePath;
+    std::unique_ptr<TQsBigStream> Stream;
+    TVrProgressEvent OnProgress;
+    std::string FileName;
+    // The program file whose resource is open; empty for the running program.
+    std::string ModuleHandle;
+    TVrFile* EOFEntry = nullptr;
+
+    // How the archive is named in messages.
+    std::string ArchiveName() const;
+
+protected:
+    std::unique_ptr<THashCollectionItem> CreateItem() override { return std::make_unique<TVrFile>(); }
+
+private:
+    void CloseArchive();
+    std::string SourceName;
+};
+
+// Refuses (with an error naming it) an entry name that would not stay below
+// the folder it is written to: an empty name or step, a ".." step (or any
+// step made of dots and blanks only), a rooted name or one with a drive or
+// stream colon.
+void CheckEntryPath(const std::string& name);
+
+// zlib at level 1 in place; M's position is at its end afterwards.
+void CompressMemoryStream(TMemoryStream& m);
+// Inflates a zlib stream in place; position 0 afterwards. A damaged or cut
+// stream raises an error naming entryName (when given).
+void DecompressMemoryStream(TMemoryStream& m, const std::string& entryName = std::string());
+// CRC-32 of the whole stream (position at its end afterwards).
+uint32_t StreamCrc32(TStream& s);
+// CRC-32 of the next count bytes of s, read in pieces of bufferSize bytes;
+// raises an error when s ends before count bytes.
+uint32_t BigStreamCrc32(TQsBigStream& s, int64_t count, uint8_t* buffer, int64_t bufferSize);
+// The executable in folder whose appended archive carries settings with
+// this title, or the empty string.
+std::string FindArchiveByTitle(const std::string& folder, const std::string& title);
+
+}  // namespace qi
