@@ -18,14 +18,15 @@ namespace {
 
 constexpr size_t kMaxFileName = 200;
 
-// A safe file name for any mutex name: letters, digits, "-", "_" and "." (not
-// leading) stay, every other byte becomes %HH. Names are case-sensitive, as
-// on Windows. Overlong names end in a hash of the whole name.
+// A safe file name for any mutex name: behind the prefix "mutex-" letters,
+// digits, "-", "_" and "." stay and every other byte ("/" included) becomes
+// %HH. Names are case-sensitive, as on Windows. Overlong names end in a hash
+// of the whole name.
 std::string FileNameOf(const std::string& name) {
     std::string escaped = "mutex-";
     for (unsigned char byte : name) {
         bool alphanumeric = (byte >= '0' && byte <= '9') || ((byte | 0x20) >= 'a' && (byte | 0x20) <= 'z');
-        if (alphanumeric || byte == '-' || byte == '_' || (byte == '.' && escaped.size() > 6)) {
+        if (alphanumeric || byte == '-' || byte == '_' || byte == '.') {
             escaped += static_cast<char>(byte);
         } else {
             char hex[4];
