@@ -1,0 +1,214 @@
+// Turning entries back into content: extraction into memory and files, the
+// loose-file fallback and its folder boundary, zlib, CRC-32 and the search
+// for the executable that carries a game's archive.
+#include <gtest/gtest.h>
+
+#include "archive/archive_builder.h"
+#include "archive/vrfiles.h"
+#include "platform/platform.h"
+#include "settings/install_set.h"
+#include "support/scratch.h"
+
+namespace qi {
+namespace {
+
+using test::Archive;
+using test::ScratchFolder;
+using test::TestEntry;
+
+std::string Text(TMemoryStream& m) { return std::string(m.Bytes().begin(), m.Bytes().end()); }
+
+std::string ErrorOf(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const Error& e) {
+        return e.what();
+    }
+    return "(no error)";
+}
+
+TEST(Extract, CompressedAndStoredEntriesIntoMemoryAndFiles) {
+    ScratchFolder folder;
+    std::string plain = "line of script text\n";
+    for (int i = 0; i < 8; ++i) plain += plain;
+    test::WriteBytes(folder / "game.dat", Archive({{"packed.txt", plain, false}, {"raw.bin", "raw bytes"}}, 102));
+    TVrFileCollection archive;
+    archive.Open(folder / "game.dat");
+
+    TMemoryStream memory;
+    memory.WriteBuffer("older and longer bytes than the entry", 37);
+    archive.ExtractToStream(memory, "raw.bin");
+    EXPECT_EQ(Text(memory), "raw bytes") << "older bytes are cleared";
+    EXPECT_EQ(memory.Position(), 0);
+    archive.ExtractToStream(memory, "PACKED.TXT");
+    EXPECT_EQ(Text(memory), plain);
+
+    {
+        TFileStream file(folder / "out.txt", fmCreate);
+        archive.ExtractToStream(file, "packed.txt");
+        EXPECT_EQ(file.Position(), 0);
+        EXPECT_EQ(file.Size(), static_cast<int64_t>(plain.size()));
+    }
+    EXPECT_EQ(test::ReadBytes(folder / "out.txt"), plain);
+}
+
+TEST(Extract, LooseFilesFillInWhatTheArchiveLacks) {
+    ScratchFolder folder;
+    test::WriteBytes(folder / "game.dat", Archive({{"a.txt", "from archive"}}, 102));
+    test::WriteBytes(folder / "a.txt", "loose a");
+    test::WriteBytes(folder / "readme.txt", "loose readme");
+    platform::CreateFolders(folder / "sub\\");
+    test::WriteBytes(folder / "sub\\x.txt", "loose x");
+    TVrFileCollection archive;
+    archive.Open(folder / "game.dat");
+
+    TMemoryStream m;
+    archive.ExtractToStream(m, "a.txt");
+    EXPECT_EQ(Text(m), "from archive") << "the archive wins";
+    archive.ExtractToStream(m, "readme.txt");
+    EXPECT_EQ(Text(m), "loose readme");
+    archive.ExtractToStream(m, "sub\\x.txt");
+    EXPECT_EQ(Text(m), "loose x");
+    EXPECT_EQ(ErrorOf([&] { archive.ExtractToStream(m, "missing.txt"); }), "missing.txt:ファイルがありません");
+    // The archive file itself is never served as a loose file.
+    EXPECT_EQ(ErrorOf([&] { archive.ExtractToStream(m, "game.dat"); }), "game.dat:ファイルがありません");
+}
+
+TEST(Extract, NamesThatWouldLeaveTheFolderAreRefused) {
+    ScratchFolder folder;
+    platform::CreateFolders(folder / "game\\");
+    test::WriteBytes(folder / "secret.txt", "outside");
+    TVrFileCollection archive;
+    archive.Open(folder / "game");
+    TMemoryStream m;
+    for (const char* name : {"..\\secret.txt", "sub\\..\\..\\secret.txt", "../secret.txt", "\\secret.txt",
+                             "C:\\secret.txt", "C:secret.txt", "sub\\\\x.txt", "", "...\\secret.txt",
+                             ".. \\secret.txt", "sub\\"}) {
+        SCOPED_TRACE(name);
+        std::string message = ErrorOf([&] { archive.ExtractToStream(m, name); });
+        EXPECT_NE(message.find("フォルダの外"), std::string::npos) << message;
+        EXPECT_EQ(m.Size(), 0);
+    }
+    // Names with dots inside steps, and double-byte characters whose second
+    // byte is "\", are ordinary names.
+    for (const char* name : {"..a.txt", "a..b\\c.txt", "\x83\x5C\x83\x74\x83\x67.txt"}) {
+        EXPECT_NO_THROW(CheckEntryPath(name)) << name;
+    }
+}
+
+TEST(Extract, DamagedZlibStreamNamesTheEntry) {
+    ScratchFolder folder;
+    std::string content(5000, 'z');
+    std::string packed = test::Zlib(content);
+    std::string flipped = packed;
+    flipped[flipped.size() / 2] ^= 0x55;
+    std::string cut = packed.substr(0, packed.size() / 2);
+    std::vector<TestEntry> entries = {{"flipped.txt", "", true}, {"cut.txt", "", true}, {"empty.txt", "", true}};
+    // The builder writes stored bytes as given; mark them compressed afterwards.
+    entries[0].content = flipped;
+    entries[1].content = cut;
+    std::string bytes = Archive(entries, 102);
+    TVrFileCollection archive;
+    test::WriteBytes(folder / "game.dat", bytes);
+    archive.Open(folder / "game.dat");
+    for (int k = 0; k < 3; ++k) archive.Items(k).Stored = 0;
+
+    for (const char* name : {"flipped.txt", "cut.txt", "empty.txt"}) {
+        SCOPED_TRACE(name);
+        TMemoryStream m;
+        std::string message = ErrorOf([&] { archive.ExtractToStream(m, name); });
+        EXPECT_EQ(message.find(std::string(name) + ":"), 0u) << message;
+        EXPECT_NE(message.find("壊れています"), std::string::npos) << message;
+        TFileStream file(folder / "out.bin", fmCreate);
+        EXPECT_THROW(archive.ExtractToStream(file, name), Error);
+    }
+}
+
+TEST(Extract, EntryBeyondTheArchiveIsAnErrorNotAShortRead) {
+    ScratchFolder folder;
+    test::WriteBytes(folder / "game.dat", Archive({{"a.txt", "abc"}}, 102));
+    TVrFileCollection archive;
+    archive.Open(folder / "game.dat");
+    TVrFile& added = archive.Add("late.txt");
+    added.Offset = archive.Stream->GetSize() - 1;
+    added.Size = 10;
+    added.Stored = 1;
+    TMemoryStream m;
+    EXPECT_NE(ErrorOf([&] { archive.ExtractToStream(m, "late.txt"); }).find("late.txt"), std::string::npos);
+}
+
+TEST(Zlib, CompressAtLevelOneAndBack) {
+    TMemoryStream m;
+    std::string content;
+    for (int i = 0; i < 50000; ++i) content += std::to_string(i * 7919 % 1000);
+    m.WriteBuffer(content.data(), static_cast<int64_t>(content.size()));
+    CompressMemoryStream(m);
+    EXPECT_EQ(m.Position(), m.Size());
+    ASSERT_GT(m.Size(), 2);
+    EXPECT_EQ(m.Memory()[0], 0x78);
+    EXPECT_EQ(m.Memory()[1], 0x01) << "level 1 header";
+    EXPECT_LT(m.Size(), static_cast<int64_t>(content.size()));
+    DecompressMemoryStream(m);
+    EXPECT_EQ(m.Position(), 0);
+    EXPECT_EQ(Text(m), content);
+
+    TMemoryStream empty;
+    CompressMemoryStream(empty);
+    DecompressMemoryStream(empty);
+    EXPECT_EQ(empty.Size(), 0);
+
+    // Any valid zlib stream is read, whatever its level.
+    std::string best = test::Zlib(content, 9);
+    TMemoryStream other;
+    other.WriteBuffer(best.data(), static_cast<int64_t>(best.size()));
+    DecompressMemoryStream(other);
+    EXPECT_EQ(Text(other), content);
+}
+
+TEST(Crc32, StandardValuesOverStreamsAndBigStreams) {
+    TMemoryStream m;
+    m.WriteBuffer("123456789", 9);
+    EXPECT_EQ(StreamCrc32(m), 0xCBF43926u);
+    EXPECT_EQ(m.Position(), 9);
+    TMemoryStream empty;
+    EXPECT_EQ(StreamCrc32(empty), 0u);
+
+    ScratchFolder folder;
+    std::string big(3 * 1048576 + 17, '\0');
+    for (size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>(i * 31 + (i >> 12));
+    test::WriteBytes(folder / "big.bin", big);
+    TFileStream file(folder / "big.bin", fmOpenRead | fmShareDenyWrite);
+    EXPECT_EQ(StreamCrc32(file), test::Crc(big));
+
+    TQsBigFileStream volumes(folder / "vol.dat", fmCreate, 1000);
+    volumes.Write(big.data(), 10000);
+    volumes.SetPosition(1234);
+    uint8_t buffer[300];
+    EXPECT_EQ(BigStreamCrc32(volumes, 5000, buffer, sizeof buffer), test::Crc(big.substr(1234, 5000)));
+    EXPECT_EQ(volumes.GetPosition(), 6234);
+    volumes.SetPosition(9000);
+    EXPECT_THROW(BigStreamCrc32(volumes, 1001, buffer, sizeof buffer), Error) << "the source ends early";
+}
+
+TEST(FindArchiveByTitle, FindsTheExecutableWhoseSettingsCarryTheTitle) {
+    ScratchFolder folder;
+    auto settingsImage = [](const std::string& title) {
+        TQuorInstallSet settings;
+        settings.Title = title;
+        TMemoryStream m;
+        settings.SaveToStream(m);
+        return Text(m);
+    };
+    test::WriteBytes(folder / "plain.exe", "MZ no archive here");
+    test::WriteBytes(folder / "tiny.exe", "q");
+    test::WriteBytes(folder / "other.exe", test::ExecutableWith("MZ", Archive({{"install.dat", settingsImage("Other")}}, 102)));
+    test::WriteBytes(folder / "game.EXE", test::ExecutableWith("MZ", Archive({{"install.dat", settingsImage("Mine")}}, 102)));
+    test::WriteBytes(folder / "game.dat", Archive({{"install.dat", settingsImage("Mine")}}, 102));
+
+    EXPECT_EQ(FindArchiveByTitle(folder.Path(), "Mine"), folder / "game.EXE");
+    EXPECT_EQ(FindArchiveByTitle(folder.Path(), "mine"), "") << "titles compare exactly";
+    EXPECT_EQ(FindArchiveByTitle(folder.Path(), "Nothing"), "");
+}
+
+}  // namespace
+}  // namespace qi
