@@ -50,7 +50,8 @@ TEST_F(PosixRegistry, TheStoreIsReadableTextThatKeepsEveryByte) {
     EXPECT_NE(text.find(R"("Odd"="\x85\x40 \"q\"\\\n\x81")"), std::string::npos) << text;
     EXPECT_FALSE(std::filesystem::exists(Store() + ".new"));
 
-    auto again = OpenRegistryKey(RootKey::CurrentUser, "software\\maker\\game", false);
+    // A leading delimiter, as in "\Software\...", names the same key.
+    auto again = OpenRegistryKey(RootKey::CurrentUser, "\\software\\maker\\game\\", false);
     ASSERT_TRUE(again);
     EXPECT_EQ(again->ReadString("title"), kInstall);
     EXPECT_EQ(again->ReadString("Odd"), odd);

@@ -35,7 +35,7 @@ TEST_F(Registry, KeysAreCreatedWithParentsAndFoundIgnoringCase) {
     game->WriteString("InstallPath", folder);
     game->WriteString("CDDrive", "");
 
-    auto again = OpenRegistryKey(RootKey::CurrentUser, "\\" + maker_ + "\\SERIES\\game\\", false);
+    auto again = OpenRegistryKey(RootKey::CurrentUser, maker_ + "\\SERIES\\game", false);
     ASSERT_TRUE(again);
     EXPECT_EQ(again->ReadString("installpath"), folder);
     EXPECT_EQ(again->ReadString("CDDrive"), "");
