@@ -50,6 +50,7 @@ TVrFile& TVrFileCollection::Add(const std::string& name) {
 void TVrFileCollection::CloseArchive() {
     Clear();
     EOFEntry = nullptr;
+    Version = 0;
     Stream.reset();
     ModuleHandle.clear();
     SourceName.clear();
@@ -223,6 +224,7 @@ void TVrFileCollection::ReadDirectory(TQsBigStream& source) {
         entry.Size = offsets[i + 1] - offsets[i];
         entry.Offset = offsets[i] + base;
     }
+    Version = version;
     EOFEntry->Offset = offsets[static_cast<size_t>(n)];
     EOFEntry->Size = 0;
 }

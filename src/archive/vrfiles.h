@@ -75,6 +75,8 @@ public:
     // The program file whose resource is open; empty for the running program.
     std::string ModuleHandle;
     TVrFile* EOFEntry = nullptr;
+    // Version of the directory read last (0 for the oldest form).
+    int32_t Version = 0;
 
     // How the archive is named in messages.
     std::string ArchiveName() const;
