@@ -31,6 +31,7 @@ struct Command {
 };
 
 const std::vector<Command>& SettingsCommands();
+const std::vector<Command>& ArchiveCommands();
 
 // A file argument as the core names it (a Windows path).
 std::string CorePath(const std::string& argument);

@@ -10,7 +10,11 @@
 namespace qpack {
 namespace {
 
-std::vector<Command> AllCommands() { return SettingsCommands(); }
+std::vector<Command> AllCommands() {
+    std::vector<Command> all = SettingsCommands();
+    all.insert(all.end(), ArchiveCommands().begin(), ArchiveCommands().end());
+    return all;
+}
 
 void PrintOverview(std::FILE* out) {
     std::fprintf(out,

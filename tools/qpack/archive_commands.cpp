@@ -1,0 +1,205 @@
+// qpack list | cat | extract | verify
+#include <cinttypes>
+#include <cstdio>
+
+#include "archive/vrfiles.h"
+#include "cli.h"
+#include "json.h"
+#include "platform/platform.h"
+#include "progress.h"
+#include "settings/path_helpers.h"
+
+namespace qpack {
+namespace {
+
+bool IsSentinel(const qi::TVrFile& item) { return item.Name() == qi::kEOFEntryName; }
+bool IsReplaced(const qi::TVrFile& item) { return !item.Name().empty() && item.Name()[0] == '/'; }
+
+// Runs a core operation, turning its errors into bad input naming file.
+template <typename Action>
+auto Guarded(const std::string& file, Action action) {
+    try {
+        return action();
+    } catch (const qi::Error& e) {
+        throw InputError(file, Printable(e.what()));
+    }
+}
+
+// Opens an archive file or an executable carrying one; a folder or a
+// missing file is bad input here.
+void OpenArchive(qi::TVrFileCollection& archive, const std::string& argument) {
+    std::string path = CorePath(argument);
+    if (!qi::platform::FileExists(path)) throw InputError(argument, "no such archive file");
+    Guarded(argument, [&] { archive.Open(path); });
+}
+
+std::string EntryName(const std::string& archiveArgument, const std::string& utf8) {
+    try {
+        return qi::platform::Cp932FromUtf8(utf8);
+    } catch (const qi::Error&) {
+        throw InputError(archiveArgument, "the entry name '" + utf8 + "' cannot be written in code page 932");
+    }
+}
+
+std::string Utf8Name(const std::string& archiveArgument, const std::string& cp932) {
+    try {
+        return qi::platform::Utf8FromCp932(cp932);
+    } catch (const qi::Error&) {
+        throw InputError(archiveArgument, "an entry name is not valid code page 932 text");
+    }
+}
+
+int List(const std::vector<std::string>& args) {
+    bool json = false;
+    std::vector<std::string> files;
+    for (const auto& arg : args) {
+        if (arg == "--json") {
+            json = true;
+        } else if (!arg.empty() && arg[0] == '-') {
+            throw UsageError("unknown option " + arg);
+        } else {
+            files.push_back(arg);
+        }
+    }
+    if (files.size() != 1) throw UsageError("list takes one ARCHIVE");
+    qi::TVrFileCollection archive;
+    OpenArchive(archive, files[0]);
+    if (json) {
+        Json entries = Json::Array();
+        for (int i = 0; i < archive.Count(); ++i) {
+            const qi::TVrFile& item = archive.Items(i);
+            if (IsSentinel(item)) continue;
+            Json entry = Json::Object();
+            entry.Set("name", Json::String(Utf8Name(files[0], item.Name())));
+            entry.Set("offset", Json::Integer(item.Offset));
+            entry.Set("size", Json::Integer(item.Size));
+            entry.Set("stored", Json::Bool(item.Stored != 0));
+            entry.Set("filetime", Json::Unsigned(static_cast<uint32_t>(item.FileTime)));
+            entry.Set("checksum", Json::Unsigned(item.Checksum));
+            entry.Set("loose", Json::Bool(item.LooseFile != 0));
+            entries.Add(std::move(entry));
+        }
+        Json root = Json::Object();
+        root.Set("version", Json::Integer(archive.Version));
+        root.Set("entries", std::move(entries));
+        WriteStdout(root.Dump() + "\n");
+        return kExitOk;
+    }
+    std::string out;
+    char line[96];
+    for (int i = 0; i < archive.Count(); ++i) {
+        const qi::TVrFile& item = archive.Items(i);
+        if (IsSentinel(item)) continue;
+        std::snprintf(line, sizeof line, "%12" PRId64 "  %-6s %08" PRIX32 "  %s", item.Size,
+                      item.Stored ? "stored" : "zlib", item.Checksum, item.LooseFile ? "loose " : "");
+        out += line + Utf8Name(files[0], item.Name()) + "\n";
+    }
+    WriteStdout(out);
+    return kExitOk;
+}
+
+int Cat(const std::vector<std::string>& args) {
+    if (args.size() != 2) throw UsageError("cat takes ARCHIVE and NAME");
+    qi::TVrFileCollection archive;
+    OpenArchive(archive, args[0]);
+    qi::TMemoryStream content;
+    std::string name = EntryName(args[0], args[1]);
+    Guarded(args[0], [&] { archive.ExtractToStream(content, name); });
+    WriteStdout(std::string(content.Bytes().begin(), content.Bytes().end()));
+    return kExitOk;
+}
+
+int Extract(const std::vector<std::string>& args) {
+    if (args.size() < 2) throw UsageError("extract takes ARCHIVE, DIR and optional NAMEs");
+    qi::TVrFileCollection archive;
+    OpenArchive(archive, args[0]);
+    std::string folder = qi::AddBackslash(CorePath(args[1]));
+
+    std::vector<int> chosen;
+    if (args.size() == 2) {
+        for (int i = 0; i < archive.Count(); ++i) {
+            if (!IsSentinel(archive.Items(i)) && !IsReplaced(archive.Items(i))) chosen.push_back(i);
+        }
+    } else {
+        for (size_t a = 2; a < args.size(); ++a) {
+            int index = archive.IndexOf(EntryName(args[0], args[a]));
+            if (index < 0 || IsSentinel(archive.Items(index))) throw InputError(args[0], "no entry '" + args[a] + "'");
+            chosen.push_back(index);
+        }
+    }
+    int64_t totalBytes = 0;
+    for (int index : chosen) totalBytes += archive.Items(index).Size;
+
+    ProgressBar progress("extract", static_cast<int>(chosen.size()), totalBytes);
+    int64_t bytesDone = 0;
+    for (size_t n = 0; n < chosen.size(); ++n) {
+        const qi::TVrFile& item = archive.Items(chosen[n]);
+        std::string target = folder + item.Name();
+        Guarded(args[0], [&] {
+            // Entry names become paths below DIR and nowhere else.
+            qi::CheckEntryPath(item.Name());
+            std::string parent = qi::ExtractFilePath(target);
+            if (!qi::platform::DirectoryExists(parent) && !qi::platform::CreateFolders(parent)) {
+                throw qi::Error(parent + ":フォルダを作成できません");
+            }
+            {
+                qi::TFileStream file(target, qi::fmCreate);
+                archive.ExtractToStream(file, item.Name());
+            }
+            if (item.FileTime != 0) qi::platform::SetFileDosTime(target, static_cast<uint32_t>(item.FileTime));
+        });
+        bytesDone += item.Size;
+        progress.Update(static_cast<int>(n + 1), bytesDone);
+    }
+    return kExitOk;
+}
+
+int VerifyCommand(const std::vector<std::string>& args) {
+    if (args.size() != 1) throw UsageError("verify takes one ARCHIVE");
+    qi::TVrFileCollection archive;
+    OpenArchive(archive, args[0]);
+    int walked = archive.Count() - (archive.EOFEntry ? 1 : 0);
+    ProgressBar progress("verify", walked, 0);
+    archive.OnProgress = [&](qi::TVrFileCollection&, qi::TVrFile*, int64_t, int index, int, bool&) {
+        progress.Update(index + 1, 0);
+    };
+    int failed = -1;
+    bool intact = Guarded(args[0], [&] { return archive.Verify(&failed); });
+    if (intact) return kExitOk;
+    std::string what = failed >= 0 ? "entry '" + Utf8Name(args[0], archive.Items(failed).Name()) +
+                                         "' does not match its checksum"
+                                   : "no archive";
+    std::fprintf(stderr, "qpack: %s: %s\n", args[0].c_str(), what.c_str());
+    return kExitBadInput;
+}
+
+}  // namespace
+
+const std::vector<Command>& ArchiveCommands() {
+    static const std::vector<Command> commands = {
+        {"list", "[--json] ARCHIVE",
+         "Lists the entries of ARCHIVE (a data file with its volumes and side-car\n"
+         "directory, or an executable with an appended archive) in directory order,\n"
+         "replaced \"/\" entries included: size, stored or zlib, checksum, name.\n"
+         "With --json prints {\"version\": V, \"entries\": [...]}, each entry with\n"
+         "\"name\" (UTF-8), \"offset\", \"size\", \"stored\", \"filetime\", \"checksum\"\n"
+         "and \"loose\".\n",
+         List},
+        {"cat", "ARCHIVE NAME",
+         "Writes the content of entry NAME to standard output (decompressed; a loose\n"
+         "file beside ARCHIVE when the archive lacks the entry).\n",
+         Cat},
+        {"extract", "ARCHIVE DIR [NAME...]",
+         "Writes the entries (or only the NAMEs) as files below DIR with their file\n"
+         "times; \"\\\" in a name becomes a sub-folder. Replaced \"/\" entries are\n"
+         "skipped. Names that would leave DIR are refused.\n",
+         Extract},
+        {"verify", "ARCHIVE",
+         "Checks every entry that carries a checksum against its CRC-32. Exit status\n"
+         "0 when all match, 1 naming the first entry that does not.\n",
+         VerifyCommand},
+    };
+    return commands;
+}
+
+}  // namespace qpack
