@@ -68,6 +68,9 @@ int Run(const std::vector<std::string>& args) {
     } catch (const UsageError& e) {
         std::fprintf(stderr, "qpack: %s\nusage: qpack %s %s\n", e.what(), command->name, command->usage);
         return kExitUsage;
+    } catch (const InputError& e) {  // already printable text
+        std::fprintf(stderr, "qpack: %s\n", e.what());
+        return kExitBadInput;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "qpack: %s\n", Printable(e.what()).c_str());
         return kExitBadInput;
