@@ -1,7 +1,7 @@
 #include "progress.h"
 
+#include <chrono>
 #include <cstdio>
-#include <ctime>
 #ifdef _WIN32
 #include <io.h>
 #define QPACK_ISATTY(f) _isatty(_fileno(f))
@@ -14,11 +14,8 @@ namespace qpack {
 
 namespace {
 
-// Wall-clock seconds (<chrono> cannot be used with code page 932 literals).
 double Now() {
-    std::timespec ts{};
-    std::timespec_get(&ts, TIME_UTC);
-    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
 }  // namespace
