@@ -27,11 +27,11 @@ int64_t GetInt64(const uint8_t* p) {
     return static_cast<int64_t>(value);
 }
 
-std::string ChangeFileExt(const std::string& fileName, const std::string& extension) {
-    return fileName.substr(0, fileName.size() - ExtractFileExt(fileName).size()) + extension;
-}
-
 }  // namespace
+
+std::string SideCarFileName(const std::string& archiveFileName) {
+    return archiveFileName.substr(0, archiveFileName.size() - ExtractFileExt(archiveFileName).size()) + ".ext";
+}
 
 TVrFileCollection::~TVrFileCollection() { CloseArchive(); }
 
@@ -70,7 +70,7 @@ void TVrFileCollection::Open(const std::string& fileName, bool treatAsFile) {
         Stream = std::make_unique<TQsBigFileStream>(fileName, fmOpenRead | fmShareDenyWrite);
         std::string extension = UpperCase(ExtractFileExt(fileName));
         if (extension != ".EXE" && extension != ".SCR") {
-            std::string sideCar = ChangeFileExt(fileName, ".ext");
+            std::string sideCar = SideCarFileName(fileName);
             if (platform::FileExists(sideCar)) {
                 // The current directory of a merged data file; its offsets
                 // are positions in the data file itself.

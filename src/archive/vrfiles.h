@@ -16,6 +16,10 @@ namespace qi {
 
 // Name of the entry that follows the last real one after a directory read.
 inline const std::string kEOFEntryName = "\\EOF\\";
+// Every directory written here has this version.
+constexpr int32_t ArchiveVersion = 102;
+// Contents of this size or larger are stored without compression.
+constexpr int64_t StoreLimit = 0x500000;
 
 class TVrFile : public THashCollectionItem {
 public:
@@ -71,6 +75,9 @@ public:
     std::string BasePath;
     std::unique_ptr<TQsBigStream> Stream;
     TVrProgressEvent OnProgress;
+    // Told "エラー:" and the entry's name when writing an entry fails, before
+    // the error goes on to the caller (the wizard shows it in a message box).
+    std::function<void(const std::string& message)> OnEntryError;
     std::string FileName;
     // The program file whose resource is open; empty for the running program.
     std::string ModuleHandle;
@@ -88,6 +95,16 @@ private:
     void CloseArchive();
     std::string SourceName;
 };
+
+// The side-car directory beside a data file: its name with extension ".ext".
+std::string SideCarFileName(const std::string& archiveFileName);
+
+// Whether the content of an entry is worth compressing: layered images when
+// they keep their planes raw, other files unless media or StoreLimit large.
+bool ShouldCompress(const TVrFile& item, TStream& content);
+// Appends the archive file to the executable with the 6-byte trailer (the
+// program part's length and "qr"); on failure the executable is cut back.
+void AppendArchiveToExe(const std::string& exeFileName, const std::string& archiveFileName);
 
 // Refuses (with an error naming it) an entry name that would not stay below
 // the folder it is written to: an empty name or step, a ".." step (or any

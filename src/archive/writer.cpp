@@ -1,16 +1,251 @@
+#include <limits>
 #include <vector>
 
+#include "archive/random.h"
 #include "archive/vrfiles.h"
+#include "image/vexa_probe.h"
+#include "platform/platform.h"
+#include "settings/cp932.h"
+#include "settings/path_helpers.h"
 
 namespace qi {
 
 namespace {
 
 constexpr int64_t kVerifyBuffer = 0x100000;
+// Extensions of contents that are already compressed; searched as a substring.
+const std::string kMediaExtensions = ".WAV.WMA.OGG.AVI.MPG.MPEG.M1V.WMV.ASF.DAT.";
 
 bool IsReplaced(const TVrFile& item) { return !item.Name().empty() && item.Name()[0] == '/'; }
 
+void Put32(std::string& out, int32_t value) {
+    for (int i = 0; i < 4; ++i) out += static_cast<char>(static_cast<uint32_t>(value) >> (8 * i));
+}
+
+void Put64(std::string& out, int64_t value) {
+    for (int i = 0; i < 8; ++i) out += static_cast<char>(static_cast<uint64_t>(value) >> (8 * i));
+}
+
+void WriteAll(TQsBigStream& dest, const std::string& bytes) {
+    auto size = static_cast<int64_t>(bytes.size());
+    if (size > 0 && dest.Write(bytes.data(), size) != size) throw Error("書き込みに失敗しました");
+}
+
+// The names part of a directory: each length, then the name scrambled with
+// one generator running over all names.
+std::string ScrambledNames(const std::vector<const TVrFile*>& entries) {
+    std::string out;
+    TQsRandom random(ArchiveSeed);
+    for (const TVrFile* entry : entries) {
+        const std::string& name = entry->Name();
+        if (name.size() > static_cast<size_t>(std::numeric_limits<int32_t>::max())) throw Error(name + ":名前が長すぎます");
+        Put32(out, static_cast<int32_t>(name.size()));
+        for (char c : name) out += static_cast<char>(random.Mask8(static_cast<uint8_t>(c)));
+    }
+    return out;
+}
+
+// The tables after the names: N + 1 scrambled 8-byte offsets, then the
+// Stored, FileTime, Checksum and LooseFile arrays.
+std::string Tables(const std::vector<int64_t>& offsets, const std::vector<const TVrFile*>& entries) {
+    std::string out;
+    TQsRandom random(ArchiveSeed);
+    for (int64_t offset : offsets) Put64(out, random.Mask64(offset));
+    for (const TVrFile* e : entries) out += static_cast<char>(e->Stored);
+    for (const TVrFile* e : entries) Put32(out, e->FileTime);
+    for (const TVrFile* e : entries) Put32(out, static_cast<int32_t>(e->Checksum));
+    for (const TVrFile* e : entries) out += static_cast<char>(e->LooseFile);
+    return out;
+}
+
+std::string DirectoryHead(size_t count) {
+    std::string out = "vf";
+    Put32(out, ArchiveVersion);
+    Put32(out, static_cast<int32_t>(count));
+    return out;
+}
+
 }  // namespace
+
+bool ShouldCompress(const TVrFile& item, TStream& content) {
+    std::string extension = UpperCase(ExtractFileExt(item.Name()));
+    if (extension == ".VXA") return IsUncompressedImage(content);
+    bool media = !extension.empty() && kMediaExtensions.find(extension) != std::string::npos;
+    return !media && content.Size() < StoreLimit;
+}
+
+void TVrFileCollection::WriteEntryData(TVrFile& item, TQsBigFileStream& dest) {
+    item.Stored = 0;
+    if (item.SourceStream) {
+        TStream& source = *item.SourceStream;
+        if (source.Size() >= StoreLimit) {
+            dest.CopyFromStream(source, 0);
+            item.Checksum = StreamCrc32(source);
+            item.Stored = 1;
+        } else {
+            if (item.LooseFile) item.Checksum = StreamCrc32(source);
+            TMemoryStream packed;
+            CopyStreamData(packed, source, 0);
+            CompressMemoryStream(packed);
+            dest.CopyFromStream(packed, 0);
+            if (!item.LooseFile) item.Checksum = StreamCrc32(packed);
+        }
+        return;
+    }
+    std::string path = BasePath.empty() ? std::string() : BasePath + item.Name();
+    if (!path.empty()) CheckEntryPath(item.Name());
+    if (!path.empty() && platform::FileExists(path)) {
+        {
+            TFileStream file(path, fmOpenRead | fmShareDenyWrite);
+            if (ShouldCompress(item, file)) {
+                if (item.LooseFile) item.Checksum = StreamCrc32(file);
+                TMemoryStream packed;
+                CopyStreamData(packed, file, 0);
+                CompressMemoryStream(packed);
+                // Compression that saves less than a tenth is not worth it.
+                if (packed.Size() > file.Size() * 9 / 10) {
+                    packed.Clear();
+                    CopyStreamData(packed, file, 0);
+                    item.Stored = 1;
+                }
+                dest.CopyFromStream(packed, 0);
+                if (!item.LooseFile) item.Checksum = StreamCrc32(packed);
+            } else {
+                dest.CopyFromStream(file, 0);
+                item.Stored = 1;
+                item.Checksum = StreamCrc32(file);
+            }
+        }
+        if (auto time = platform::GetFileDosTime(path)) item.FileTime = static_cast<int32_t>(*time);
+        return;
+    }
+    // Neither in memory nor on disk: the current content from this archive.
+    TMemoryStream content;
+    ExtractToStream(content, item.Name());
+    if (content.Size() >= StoreLimit) {
+        item.Stored = 1;
+    } else {
+        CompressMemoryStream(content);
+    }
+    item.Checksum = StreamCrc32(content);
+    dest.CopyFromStream(content, 0);
+}
+
+bool TVrFileCollection::WriteArchive(TQsBigFileStream& dest) {
+    std::vector<const TVrFile*> entries;
+    std::vector<int> indices;
+    for (int i = 0; i < Count(); ++i) {
+        if (Items(i).Name() == kEOFEntryName) continue;
+        entries.push_back(&Items(i));
+        indices.push_back(i);
+    }
+    const int64_t start = dest.GetPosition();
+    WriteAll(dest, DirectoryHead(entries.size()) + ScrambledNames(entries));
+    const int64_t tablePos = dest.GetPosition();
+    const size_t n = entries.size();
+    WriteAll(dest, std::string((n + 1) * 8 + n + n * 4 + n * 4 + n, '\0'));
+
+    std::vector<int64_t> offsets;
+    for (size_t k = 0; k < n; ++k) {
+        TVrFile& item = Items(indices[k]);
+        bool cancel = false;
+        if (OnProgress) OnProgress(*this, &item, 0, indices[k], Count(), cancel);
+        if (cancel) return false;
+        const int64_t before = dest.GetPosition();
+        offsets.push_back(before - start);
+        try {
+            WriteEntryData(item, dest);
+        } catch (...) {
+            if (OnEntryError) OnEntryError("エラー:" + item.Name());
+            throw;
+        }
+        if (OnProgress) OnProgress(*this, &item, dest.GetPosition() - before, indices[k], Count(), cancel);
+        if (cancel) return false;
+    }
+    offsets.push_back(dest.GetPosition() - start);
+    dest.SetPosition(tablePos);
+    WriteAll(dest, Tables(offsets, entries));
+    dest.SetPosition(dest.GetSize());
+    return true;
+}
+
+bool TVrFileCollection::MergeUpdate(TVrFileCollection& update) {
+    if (FileName.empty()) throw Error("データファイルが指定されていません");
+    if (Stream) {
+        Stream.reset();
+        Stream = std::make_unique<TQsBigFileStream>(FileName, fmOpenReadWrite | fmShareDenyWrite);
+    } else {
+        Stream = std::make_unique<TQsBigFileStream>(FileName, fmCreate);
+    }
+    // Entry sizes follow from the next entry's offset, so the new bytes must
+    // start where the directory's data ends. Bytes a cancelled merge left
+    // behind are covered by a replaced-style entry "/" instead of silently
+    // growing the last entry.
+    const int64_t dataEnd = EOFEntry ? EOFEntry->Offset : -1;
+    bool changed = false;
+    for (int u = 0; u < update.Count(); ++u) {
+        TVrFile& source = update.Items(u);
+        if (source.Name() == kEOFEntryName || source.LooseFile) continue;
+        int j = IndexOf(source.Name());
+        if (j >= 0 && Items(j).FileTime >= source.FileTime) continue;  // the installed one is as new
+        if (!update.Stream) throw Error(update.ArchiveName() + ":" + source.Name() + ":ファイルがありません");
+        if (!changed && dataEnd >= 0 && Stream->GetSize() > dataEnd) {
+            TVrFile& gap = Add("/");
+            gap.Offset = dataEnd;
+            gap.Size = Stream->GetSize() - dataEnd;
+            gap.Stored = 1;
+        }
+        changed = true;
+        if (j >= 0) Items(j).SetName("/" + Items(j).Name());
+        TVrFile& added = Add(source.Name());
+        added.Offset = Stream->GetSize();
+        added.Size = source.Size;
+        added.Checksum = source.Checksum;
+        added.FileTime = source.FileTime;
+        added.Stored = source.Stored;
+        bool cancel = false;
+        if (OnProgress) OnProgress(*this, &added, source.Size, u, update.Count(), cancel);
+        if (cancel) return true;
+        // Stored bytes are copied as they are, never recompressed.
+        update.Stream->SetPosition(source.Offset);
+        Stream->SetPosition(added.Offset);
+        if (source.Size > 0 && Stream->CopyFrom(*update.Stream, source.Size) != source.Size) {
+            throw Error(update.ArchiveName() + ":" + source.Name() + ":データが足りません");
+        }
+    }
+    if (!changed) return false;
+
+    if (EOFEntry) {
+        Delete(EOFEntry->CachedIndex);
+        EOFEntry = nullptr;
+    }
+    std::vector<const TVrFile*> entries;
+    std::vector<int64_t> offsets;
+    for (int i = 0; i < Count(); ++i) {
+        entries.push_back(&Items(i));
+        offsets.push_back(Items(i).Offset);
+    }
+    offsets.push_back(Stream->GetSize());
+    std::string directory = DirectoryHead(entries.size()) + ScrambledNames(entries) + Tables(offsets, entries);
+
+    // Written beside the side-car and renamed into place, so that an
+    // interrupted merge leaves the previous directory whole.
+    std::string sideCar = SideCarFileName(FileName);
+    std::string temporary = sideCar + ".new";
+    try {
+        TFileStream file(temporary, fmCreate, true);
+        file.WriteBuffer(directory.data(), static_cast<int64_t>(directory.size()));
+        file.Flush();
+    } catch (...) {
+        platform::RemoveFile(temporary);
+        throw;
+    }
+    if (!platform::RenameFile(temporary, sideCar)) {
+        platform::RemoveFile(temporary);
+        throw Error(sideCar + ":ファイルを書き込めません");
+    }
+    return true;
+}
 
 bool TVrFileCollection::Verify(int* failedIndex) {
     if (failedIndex) *failedIndex = -1;
@@ -40,6 +275,27 @@ bool TVrFileCollection::Verify(int* failedIndex) {
         }
     }
     return true;
+}
+
+void AppendArchiveToExe(const std::string& exeFileName, const std::string& archiveFileName) {
+    TFileStream exe(exeFileName, fmOpenReadWrite | fmShareExclusive);
+    const int64_t programSize = exe.Size();
+    if (programSize > std::numeric_limits<int32_t>::max()) {
+        throw Error(exeFileName + ":プログラムが大きすぎてアーカイブを付けられません");
+    }
+    try {
+        TFileStream archive(archiveFileName, fmOpenRead | fmShareDenyWrite);
+        exe.Seek(0, SeekOrigin::End);
+        CopyStreamData(exe, archive, 0);
+        std::string trailer;
+        Put32(trailer, static_cast<int32_t>(programSize));
+        trailer += "qr";
+        exe.WriteBuffer(trailer.data(), static_cast<int64_t>(trailer.size()));
+        exe.Flush();
+    } catch (...) {
+        exe.SetSize(programSize);  // the program stays as it was
+        throw;
+    }
 }
 
 }  // namespace qi
