@@ -130,6 +130,15 @@ void TVrFileCollection::ReadDirectory(TQsBigStream& source) {
     const int64_t base = source.GetPosition();
     const int64_t sourceSize = source.GetSize();
 
+    // A data file that holds nothing (a merge that added nothing to a new
+    // one) has an empty directory.
+    if (sourceSize == base) {
+        Version = 0;
+        EOFEntry = &Add(kEOFEntryName);
+        EOFEntry->Offset = 0;
+        return;
+    }
+
     uint8_t head[4];
     int32_t version = 0;
     if (source.Read(head, 2) == 2 && head[0] == 'v' && head[1] == 'f') {

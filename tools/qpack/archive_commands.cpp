@@ -1,5 +1,6 @@
-// qpack list | cat | extract | verify
+// qpack list | cat | extract | verify | create | merge | attach
 #include <cinttypes>
+#include <algorithm>
 #include <cstdio>
 
 #include "archive/vrfiles.h"
@@ -7,6 +8,7 @@
 #include "json.h"
 #include "platform/platform.h"
 #include "progress.h"
+#include "settings/cp932.h"
 #include "settings/path_helpers.h"
 
 namespace qpack {
@@ -173,6 +175,127 @@ int VerifyCommand(const std::vector<std::string>& args) {
     return kExitBadInput;
 }
 
+// "*" any run of bytes, "?" one byte, letters ignoring case.
+bool WildcardMatch(const std::string& pattern, const std::string& text) {
+    size_t p = 0, t = 0, starP = std::string::npos, starT = 0;
+    auto same = [](char a, char b) { return qi::SameText(std::string(1, a), std::string(1, b)); };
+    while (t < text.size()) {
+        if (p < pattern.size() && (pattern[p] == '?' || (pattern[p] != '*' && same(pattern[p], text[t])))) {
+            ++p;
+            ++t;
+        } else if (p < pattern.size() && pattern[p] == '*') {
+            starP = p++;
+            starT = t;
+        } else if (starP != std::string::npos) {
+            p = starP + 1;
+            t = ++starT;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == '*') ++p;
+    return p == pattern.size();
+}
+
+// Files below folder (which ends in "\"), as names relative to root.
+void CollectFiles(const std::string& root, const std::string& relative, std::vector<std::string>& names) {
+    for (const auto& entry : qi::platform::ListDirectory(root + relative)) {
+        std::string name = relative + entry.name;
+        if (entry.attributes & qi::platform::kAttrDirectory) {
+            CollectFiles(root, name + "\\", names);
+        } else {
+            names.push_back(name);
+        }
+    }
+}
+
+int Create(const std::vector<std::string>& args) {
+    std::vector<std::string> positional, loosePatterns;
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--loose") {
+            if (i + 1 >= args.size()) throw UsageError("--loose needs a PATTERN");
+            std::string pattern = EntryName(args[0], args[++i]);
+            std::replace(pattern.begin(), pattern.end(), '/', '\\');
+            loosePatterns.push_back(pattern);
+        } else if (!args[i].empty() && args[i][0] == '-') {
+            throw UsageError("unknown option " + args[i]);
+        } else {
+            positional.push_back(args[i]);
+        }
+    }
+    if (positional.size() != 2) throw UsageError("create takes ARCHIVE and DIR");
+    const std::string& archiveArg = positional[0];
+    const std::string& folderArg = positional[1];
+    std::string archivePath = CorePath(archiveArg);
+    std::string folder = qi::AddBackslash(CorePath(folderArg));
+    if (!qi::platform::DirectoryExists(folder)) throw InputError(folderArg, "no such folder");
+
+    std::vector<std::string> names;
+    CollectFiles(folder, "", names);
+    // A stable order: by name bytes. The archive being written is left out.
+    std::sort(names.begin(), names.end());
+    names.erase(std::remove_if(names.begin(), names.end(),
+                               [&](const std::string& n) { return qi::SameText(folder + n, archivePath); }),
+                names.end());
+
+    qi::TVrFileCollection collection;
+    collection.BasePath = folder;
+    int64_t totalBytes = 0;
+    for (const std::string& name : names) {
+        qi::TVrFile& item = collection.Add(name);
+        for (const std::string& pattern : loosePatterns) {
+            if (WildcardMatch(pattern, name)) item.LooseFile = 1;
+        }
+        qi::TFileStream file(folder + name, qi::fmOpenRead | qi::fmShareDenyWrite);
+        totalBytes += file.Size();
+    }
+    ProgressBar progress("create", collection.Count(), totalBytes);
+    int done = 0;
+    int64_t written = 0;
+    bool afterEntry = false;  // calls come in pairs: before and after each entry
+    collection.OnProgress = [&](qi::TVrFileCollection&, qi::TVrFile*, int64_t size, int, int, bool&) {
+        afterEntry = !afterEntry;
+        if (!afterEntry) return;
+        ++done;
+        written += size;
+        progress.Update(done, written);
+    };
+    Guarded(archiveArg, [&] {
+        qi::TQsBigFileStream out(archivePath, qi::fmCreate);
+        collection.WriteArchive(out);
+    });
+    return kExitOk;
+}
+
+int Merge(const std::vector<std::string>& args) {
+    if (args.size() != 2) throw UsageError("merge takes INSTALLED and UPDATE");
+    qi::TVrFileCollection installed, update;
+    Guarded(args[0], [&] { installed.Open(CorePath(args[0]), true); });
+    OpenArchive(update, args[1]);
+    int64_t totalBytes = 0;
+    for (int i = 0; i < update.Count(); ++i) totalBytes += update.Items(i).Size;
+    ProgressBar progress("merge", update.Count(), totalBytes);
+    int added = 0;
+    int64_t copied = 0;
+    installed.OnProgress = [&](qi::TVrFileCollection&, qi::TVrFile*, int64_t size, int, int, bool&) {
+        ++added;
+        copied += size;
+        progress.Update(added, copied);
+    };
+    Guarded(args[0], [&] { return installed.MergeUpdate(update); });
+    WriteStdout("added " + std::to_string(added) + (added == 1 ? " entry\n" : " entries\n"));
+    return kExitOk;
+}
+
+int Attach(const std::vector<std::string>& args) {
+    if (args.size() != 2) throw UsageError("attach takes EXE and ARCHIVE");
+    for (const auto& arg : args) {
+        if (!qi::platform::FileExists(CorePath(arg))) throw InputError(arg, "no such file");
+    }
+    Guarded(args[0], [&] { qi::AppendArchiveToExe(CorePath(args[0]), CorePath(args[1])); });
+    return kExitOk;
+}
+
 }  // namespace
 
 const std::vector<Command>& ArchiveCommands() {
@@ -198,6 +321,23 @@ const std::vector<Command>& ArchiveCommands() {
          "Checks every entry that carries a checksum against its CRC-32. Exit status\n"
          "0 when all match, 1 naming the first entry that does not.\n",
          VerifyCommand},
+        {"create", "ARCHIVE DIR [--loose PATTERN]...",
+         "Writes every file below DIR into the new archive ARCHIVE, named relative to\n"
+         "DIR with \"\\\" between folders, in order of their names. Contents worth it\n"
+         "are compressed (zlib level 1); media files and files of 5 MiB or more are\n"
+         "stored. Entries matching a --loose PATTERN (\"*\" and \"?\" wildcards,\n"
+         "letters ignoring case) are marked to be installed as separate files.\n",
+         Create},
+        {"merge", "INSTALLED UPDATE",
+         "Brings the data file INSTALLED (created when missing) up to date from the\n"
+         "archive UPDATE: new and newer entries are appended, replaced ones keep\n"
+         "their bytes under \"/\" + name, and the directory goes to the side-car\n"
+         "file beside INSTALLED (extension \".ext\"). Says how many were added.\n",
+         Merge},
+        {"attach", "EXE ARCHIVE",
+         "Appends ARCHIVE to the program file EXE, followed by the program's length\n"
+         "and \"qr\", so that EXE carries the game's archive.\n",
+         Attach},
     };
     return commands;
 }
