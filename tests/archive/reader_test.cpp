@@ -197,6 +197,16 @@ TEST(Reader, FolderAndMissingFileServeLooseFiles) {
     EXPECT_EQ(archive.BasePath, folder.Path()) << "an empty name keeps BasePath";
 }
 
+TEST(Reader, EmptyDataFileHasAnEmptyDirectory) {
+    ScratchFolder folder;
+    test::WriteBytes(folder / "game.dat", "");
+    TVrFileCollection archive;
+    archive.Open(folder / "game.dat");
+    ASSERT_EQ(archive.Count(), 1);
+    EXPECT_EQ(archive.Items(0).Name(), kEOFEntryName);
+    EXPECT_TRUE(archive.Verify());
+}
+
 TEST(Reader, ProgramFileThatCannotBeLoadedGivesAnEmptyCollection) {
     ScratchFolder folder;
     TVrFileCollection archive;
