@@ -69,33 +69,42 @@ private:
     std::vector<std::unique_ptr<TFileStream>> Streams;
 };
 
-class TQsBigMemoryStream : public TQsBigStream {
+// A 64-bit face over an ordinary stream that the derived class owns.
+class TQsBigInnerStream : public TQsBigStream {
 public:
+    TQsBigInnerStream(const TQsBigInnerStream&) = delete;
+    TQsBigInnerStream& operator=(const TQsBigInnerStream&) = delete;
+    int64_t GetSize() override { return inner_.Size(); }
+    int64_t GetPosition() override { return inner_.Position(); }
+    void SetPosition(int64_t position) override { inner_.SetPosition(position); }
+    int64_t Write(const void* buffer, int64_t count) override { return inner_.Write(buffer, count); }
+    int64_t Read(void* buffer, int64_t count) override { return inner_.Read(buffer, count); }
+    int64_t CopyFromStream(TStream& source, int64_t count) override { return CopyStreamData(inner_, source, count); }
+    int64_t CopyToStream(TStream& dest, int64_t count) override { return CopyStreamData(dest, inner_, count); }
+
+protected:
+    explicit TQsBigInnerStream(TStream& inner) : inner_(inner) {}
+
+private:
+    TStream& inner_;
+};
+
+// The wrappers copy from big streams of their own kind only; any other
+// source copies nothing.
+class TQsBigMemoryStream : public TQsBigInnerStream {
+public:
+    TQsBigMemoryStream() : TQsBigInnerStream(Memory) {}
     void LoadFromFile(const std::string& fileName) { Memory.LoadFromFile(fileName); }
-    int64_t GetSize() override { return Memory.Size(); }
-    int64_t GetPosition() override { return Memory.Position(); }
-    void SetPosition(int64_t position) override { Memory.SetPosition(position); }
-    int64_t Write(const void* buffer, int64_t count) override { return Memory.Write(buffer, count); }
-    int64_t Read(void* buffer, int64_t count) override { return Memory.Read(buffer, count); }
     int64_t CopyFrom(TQsBigStream& source, int64_t count) override;
-    int64_t CopyFromStream(TStream& source, int64_t count) override { return CopyStreamData(Memory, source, count); }
-    int64_t CopyToStream(TStream& dest, int64_t count) override { return CopyStreamData(dest, Memory, count); }
 
     TMemoryStream Memory;
 };
 
-class TQsBigResourceStream : public TQsBigStream {
+class TQsBigResourceStream : public TQsBigInnerStream {
 public:
     TQsBigResourceStream(const std::string& moduleFile, const std::string& resName, const std::string& resType)
-        : Resource(moduleFile, resName, resType), ResName(resName), ResType(resType) {}
-    int64_t GetSize() override { return Resource.Size(); }
-    int64_t GetPosition() override { return Resource.Position(); }
-    void SetPosition(int64_t position) override { Resource.SetPosition(position); }
-    int64_t Write(const void* buffer, int64_t count) override { return Resource.Write(buffer, count); }
-    int64_t Read(void* buffer, int64_t count) override { return Resource.Read(buffer, count); }
+        : TQsBigInnerStream(Resource), Resource(moduleFile, resName, resType), ResName(resName), ResType(resType) {}
     int64_t CopyFrom(TQsBigStream& source, int64_t count) override;
-    int64_t CopyFromStream(TStream& source, int64_t count) override { return CopyStreamData(Resource, source, count); }
-    int64_t CopyToStream(TStream& dest, int64_t count) override { return CopyStreamData(dest, Resource, count); }
 
     TResourceStream Resource;
     std::string ResName;

@@ -4,7 +4,6 @@
 
 namespace qi {
 
-// The wrappers copy only between streams of their own kind.
 int64_t TQsBigMemoryStream::CopyFrom(TQsBigStream& source, int64_t count) {
     auto* memory = dynamic_cast<TQsBigMemoryStream*>(&source);
     return memory ? CopyStreamData(Memory, memory->Memory, count) : 0;
