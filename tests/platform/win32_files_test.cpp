@@ -1,5 +1,5 @@
-// Windows-only file and folder behaviour: sharing, error texts, 64-bit
-// positions, code page 932 names whose second byte is "\", DOS times.
+// Windows-only file and folder behaviour: error texts, code page 932 names
+// whose second byte is "\", DOS times on read-only files, system folders.
 #ifdef _WIN32
 #include <gtest/gtest.h>
 
@@ -21,28 +21,6 @@ std::unique_ptr<File> Open(const std::string& path, Access access, Share share) 
     return OpenFile(path, access, share, Disposition::OpenExisting);
 }
 
-TEST(Win32Files, SharingModesDecideWhoElseMayOpen) {
-    ScratchFolder scratch;
-    std::string path = scratch / "shared.bin";
-    test::WriteBytes(path, "data");
-
-    {
-        auto exclusive = Open(path, Access::Read, Share::None);
-        EXPECT_THROW(Open(path, Access::Read, Share::ReadWrite), Error);
-    }
-    {
-        auto reader = Open(path, Access::Read, Share::Read);
-        EXPECT_NO_THROW(Open(path, Access::Read, Share::ReadWrite));
-        EXPECT_THROW(Open(path, Access::ReadWrite, Share::ReadWrite), Error);
-    }
-    {
-        auto reader = Open(path, Access::Read, Share::ReadWrite);
-        auto writer = Open(path, Access::Write, Share::ReadWrite);
-        EXPECT_EQ(writer->Write("DA", 2), 2);
-    }
-    EXPECT_EQ(test::ReadBytes(path), "DAta");
-}
-
 TEST(Win32Files, OpenFailureNamesTheFileAndTheReason) {
     ScratchFolder scratch;
     std::string path = scratch / "missing.dat";
@@ -54,28 +32,6 @@ TEST(Win32Files, OpenFailureNamesTheFileAndTheReason) {
         EXPECT_NE(message.find(path), std::string::npos) << message;
         EXPECT_NE(message.find("(error 2)"), std::string::npos) << message;
     }
-}
-
-TEST(Win32Files, PositionsBeyondFourGigabytesAndTruncation) {
-    ScratchFolder scratch;
-    std::string path = scratch / "big.bin";
-    auto file = OpenFile(path, Access::ReadWrite, Share::None, Disposition::CreateAlways, true);
-    EXPECT_EQ(file->Write("0123456789", 10), 10);
-
-    const int64_t far = (int64_t{1} << 32) + 10;
-    EXPECT_EQ(file->Seek(far), far);
-    EXPECT_EQ(file->Position(), far);
-    EXPECT_EQ(file->Size(), 10);
-    EXPECT_THROW(file->Seek(-1), Error);
-
-    file->Seek(4);
-    file->Truncate();
-    EXPECT_EQ(file->Size(), 4);
-    char buffer[16];
-    file->Seek(0);
-    EXPECT_EQ(file->Read(buffer, sizeof buffer), 4);
-    EXPECT_EQ(file->Read(buffer, sizeof buffer), 0);
-    file->Flush();
 }
 
 TEST(Win32Files, FailedTransfersRaiseInsteadOfLookingLikeTheEnd) {
@@ -121,15 +77,6 @@ TEST(Win32Folders, CreateFoldersFailsBelowAFile) {
     test::WriteBytes(scratch / "file", "x");
     EXPECT_FALSE(CreateFolders(scratch / "file\\sub\\"));
     EXPECT_FALSE(CreateFolders(scratch / "file"));
-}
-
-TEST(Win32Folders, FreeSpaceOfAFolderStillToBeCreated) {
-    ScratchFolder scratch;
-    auto space = FreeDiskSpace(scratch / (kHyo + "\\not\\yet\\there\\"));
-    ASSERT_TRUE(space.has_value());
-    EXPECT_GT(*space, 0);
-    // The walk up stops at a share: it never lands on the current drive's root.
-    EXPECT_FALSE(FreeDiskSpace("\\\\qi-no-such-server\\share\\folder\\"));
 }
 
 TEST(Win32Files, DosTimeRoundTripAlsoOnReadOnlyFiles) {
