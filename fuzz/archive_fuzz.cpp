@@ -1,12 +1,7 @@
-// libFuzzer target for the archive directory reader and entry extraction.
-// Any input must end in a directory or a qi::Error: never a crash, a read
-// outside the data, a huge allocation or a loop without end.
-//
-// Build and run (clang):
-//   cmake -S . -B build/fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang -DQI_FUZZ=ON
-//   cmake --build build/fuzz --target read_directory_fuzz -j1
-//   build/fuzz/tests/read_directory_fuzz tests/fuzz/corpus -max_total_time=60
-// ctest runs it briefly (test read_directory_fuzz) in such a build.
+// Fuzz target: the archive directory reader, then extraction and checking
+// of what it read. Any input must end in a directory or a qi::Error: never a
+// crash, a read outside the data, a huge allocation or a loop without end.
+//   build/fuzz/fuzz/fuzz_archive fuzz/corpus/archive -max_total_time=60
 #include <cstddef>
 #include <cstdint>
 
