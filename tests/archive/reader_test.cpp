@@ -35,6 +35,15 @@ std::string Extract(TVrFileCollection& archive, const std::string& name) {
     return std::string(memory.Bytes().begin(), memory.Bytes().end());
 }
 
+std::string ErrorText(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const Error& e) {
+        return e.what();
+    }
+    return "(no error)";
+}
+
 std::vector<TestEntry> SampleEntries() {
     return {
         {"install.dat", "settings bytes", true, 0x5A2B1C3D, 0x11111111, 0},
@@ -214,6 +223,54 @@ TEST(Reader, ProgramFileThatCannotBeLoadedGivesAnEmptyCollection) {
     EXPECT_EQ(archive.Count(), 0);
     EXPECT_FALSE(archive.Stream);
 }
+
+#ifndef _WIN32
+// A Linux program file carries resources as ELF sections ".rsrc.TYPE.NAME".
+std::string ElfWithSection(const std::string& sectionName, const std::string& data) {
+    std::string names = std::string(1, '\0') + sectionName + '\0' + ".shstrtab" + '\0';
+    std::string file(64, '\0');
+    file.replace(0, 6, "\x7F" "ELF\x02\x01");
+    size_t dataAt = file.size();
+    file += data;
+    size_t namesAt = file.size();
+    file += names;
+    size_t tableAt = file.size();
+    auto put = [&](size_t at, uint64_t value, size_t width) {
+        for (size_t i = 0; i < width; ++i) file[at + i] = static_cast<char>(value >> (8 * i));
+    };
+    file += std::string(3 * 64, '\0');
+    put(40, tableAt, 8);
+    put(58, 64, 2);
+    put(60, 3, 2);
+    put(62, 2, 2);
+    auto section = [&](size_t index, uint32_t name, uint32_t type, uint64_t offset, uint64_t size) {
+        size_t at = tableAt + index * 64;
+        put(at, name, 4);
+        put(at + 4, type, 4);
+        put(at + 24, offset, 8);
+        put(at + 32, size, 8);
+    };
+    section(1, 1, 1, dataAt, data.size());
+    section(2, static_cast<uint32_t>(2 + sectionName.size()), 3, namesAt, names.size());
+    return file;
+}
+
+TEST(Reader, ArchiveInAProgramResource) {
+    ScratchFolder folder;
+    auto entries = SampleEntries();
+    test::WriteBytes(folder / "setup", ElfWithSection(".rsrc.BINTYPE.DUMMY", Archive(entries, 102)));
+    TVrFileCollection archive;
+    archive.OpenResource(folder / "setup", "DUMMY", "BINTYPE");
+    ASSERT_EQ(archive.Count(), 4);
+    EXPECT_EQ(archive.ModuleHandle, folder / "setup");
+    EXPECT_EQ(Extract(archive, "script\\main.txt"), entries[1].content);
+
+    test::WriteBytes(folder / "empty", ElfWithSection(".rsrc.BINTYPE.DUMMY", ""));
+    EXPECT_EQ(ErrorText([&] { archive.OpenResource(folder / "empty", "DUMMY", "BINTYPE"); }), "リソースが見つかりません");
+    EXPECT_EQ(archive.Count(), 0);
+    EXPECT_THROW(archive.OpenResource(folder / "setup", "OTHER", "BINTYPE"), Error);
+}
+#endif
 
 // ---- Directories that do not fit their archive -------------------------
 
