@@ -8,7 +8,6 @@
 namespace qi {
 namespace {
 
-using test::Archive;
 using test::ScratchFolder;
 using test::TestEntry;
 
@@ -23,15 +22,12 @@ std::vector<TestEntry> Checksummed(int count) {
 
 TEST(Verify, FlippedByteFailsAtItsEntryAndProgressComesEveryTenth) {
     ScratchFolder folder;
-    auto entries = Checksummed(25);
-    std::string bytes = Archive(entries, 102);
+    std::string bytes = test::Archive(Checksummed(25), 102);
     test::WriteBytes(folder / "game.dat", bytes);
     TVrFileCollection archive;
     archive.Open(folder / "game.dat");
-
     std::vector<int> indices;
-    archive.OnProgress = [&](TVrFileCollection& sender, TVrFile* item, int64_t size, int index, int count, bool&) {
-        EXPECT_EQ(&sender, &archive);
+    archive.OnProgress = [&](TVrFileCollection&, TVrFile* item, int64_t size, int index, int count, bool&) {
         EXPECT_EQ(item, &archive.Items(index));
         EXPECT_EQ(size, item->Size);
         EXPECT_EQ(count, 25);
@@ -42,62 +38,47 @@ TEST(Verify, FlippedByteFailsAtItsEntryAndProgressComesEveryTenth) {
     EXPECT_EQ(failed, -1);
     EXPECT_EQ(indices, (std::vector<int>{9, 19}));
 
-    size_t at = static_cast<size_t>(archive.Items(17).Offset + 3);
-    bytes[at] = static_cast<char>(bytes[at] ^ 1);
+    bytes[static_cast<size_t>(archive.Items(17).Offset + 3)] ^= 1;
     test::WriteBytes(folder / "bad.dat", bytes);
     TVrFileCollection bad;
     bad.Open(folder / "bad.dat");
     EXPECT_FALSE(bad.Verify(&failed));
     EXPECT_EQ(failed, 17);
-
     // Cancelled before reaching the damage: the result so far.
     bad.OnProgress = [](TVrFileCollection&, TVrFile*, int64_t, int, int, bool& cancel) { cancel = true; };
     EXPECT_TRUE(bad.Verify());
 }
 
-TEST(Verify, SkipsEntriesWithoutChecksumAndReplacedOnes) {
+TEST(Verify, WhichEntriesAreChecked) {
     ScratchFolder folder;
-    auto entries = Checksummed(3);
-    entries[0].checksum = 0;
+    auto entries = Checksummed(4);
+    entries[0].checksum = 0;   // none to check
     entries[1].checksum ^= 1;  // wrong, but the entry was replaced by a merge
     entries[1].name = "/" + entries[1].name;
-    test::WriteBytes(folder / "game.dat", Archive(entries, 102));
-    TVrFileCollection archive;
-    archive.Open(folder / "game.dat");
-    EXPECT_TRUE(archive.Verify());
-
-    TVrFileCollection closed;
-    EXPECT_FALSE(closed.Verify()) << "no archive stream";
-}
-
-TEST(Verify, LastEntryIsCheckedAlsoWithoutTheEndSentinel) {
-    ScratchFolder folder;
-    auto entries = Checksummed(3);
-    entries[2].checksum ^= 1;
-    test::WriteBytes(folder / "game.dat", Archive(entries, 102));
+    entries[3].checksum ^= 1;  // wrong, and the last entry
+    test::WriteBytes(folder / "game.dat", test::Archive(entries, 102));
     TVrFileCollection archive;
     archive.Open(folder / "game.dat");
     int failed = 0;
     EXPECT_FALSE(archive.Verify(&failed));
-    EXPECT_EQ(failed, 2);
+    EXPECT_EQ(failed, 3);
     // After a merge the sentinel is gone and the last item is a real entry.
     archive.Delete(archive.IndexOf(kEOFEntryName));
     EXPECT_FALSE(archive.Verify(&failed));
-    EXPECT_EQ(failed, 2);
-}
+    EXPECT_EQ(failed, 3);
+    archive.Delete(3);
+    EXPECT_TRUE(archive.Verify());
 
-TEST(Verify, EntryReachingPastTheDataFails) {
-    ScratchFolder folder;
-    test::WriteBytes(folder / "game.dat", Archive(Checksummed(2), 102));
-    TVrFileCollection archive;
-    archive.Open(folder / "game.dat");
-    TVrFile& added = archive.Add("far.txt");
-    added.Offset = archive.Stream->GetSize() - 2;
-    added.Size = int64_t{3} << 31;  // counted in 64 bits
-    added.Checksum = 1;
-    int failed = 0;
+    // An entry reaching past the data (sizes counted in 64 bits) fails.
+    TVrFile& far = archive.Add("far.txt");
+    far.Offset = archive.Stream->GetSize() - 2;
+    far.Size = int64_t{3} << 31;
+    far.Checksum = 1;
     EXPECT_FALSE(archive.Verify(&failed));
-    EXPECT_EQ(failed, archive.Count() - 1);
+    EXPECT_EQ(failed, 3);
+
+    TVrFileCollection closed;
+    EXPECT_FALSE(closed.Verify()) << "no archive stream";
 }
 
 }  // namespace

@@ -265,22 +265,6 @@ TEST(MergeUpdate, NewerEntriesAreAppendedAndTheSideCarHoldsTheDirectory) {
     EXPECT_EQ(test::ReadBytes(folder / "game.ext"), sideCar);
 }
 
-TEST(MergeUpdate, IntoAMissingDataFile) {
-    ScratchFolder folder;
-    test::WriteBytes(folder / "update.dat", Archive({{"a.txt", "aaa", false, 5}, {"b.txt", "bbb", true, 5}}, 102));
-    TVrFileCollection game, update;
-    game.Open(folder / "game.dat", true);
-    update.Open(folder / "update.dat");
-    ASSERT_TRUE(game.MergeUpdate(update));
-    game.Open("");
-    TVrFileCollection again;
-    again.Open(folder / "game.dat");
-    ASSERT_EQ(again.Count(), 3);
-    EXPECT_EQ(again.Items(0).Offset, 0);
-    EXPECT_EQ(Extract(again, "a.txt"), "aaa");
-    EXPECT_EQ(Extract(again, "b.txt"), "bbb");
-}
-
 TEST(MergeUpdate, CancelledMergeLeavesThePreviousDirectoryAndLaterMergesStayExact) {
     ScratchFolder folder;
     test::WriteBytes(folder / "game.dat", Archive({{"last.txt", "last stored", true, 1, test::Crc("last stored")}}, 102));
