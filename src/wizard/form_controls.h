@@ -1,0 +1,77 @@
+#pragma once
+// The state of the wizard's controls and the three connections to whatever
+// shows the wizard: message boxes, the delivery of pending window messages
+// and the fixed pauses. A window shows the state; tests read it directly.
+#include <cstdint>
+#include <string>
+
+namespace qi {
+
+enum class TModalResult { mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrYes = 6, mrNo = 7 };
+
+enum class TMsgDlgType { mtWarning, mtInformation, mtConfirmation };
+
+// The buttons of a message box, combined with "|".
+enum TMsgDlgButtons : unsigned { mbYes = 1, mbNo = 2, mbOK = 4, mbAbort = 8 };
+constexpr TMsgDlgButtons operator|(TMsgDlgButtons a, TMsgDlgButtons b) {
+    return static_cast<TMsgDlgButtons>(static_cast<unsigned>(a) | static_cast<unsigned>(b));
+}
+
+// Shows a modal message box and answers with the button pressed.
+class IMessageBoxes {
+public:
+    virtual ~IMessageBoxes() = default;
+    virtual TModalResult MessageDlg(TMsgDlgType kind, TMsgDlgButtons buttons, const std::string& text) = 0;
+};
+
+// Lets the view repaint and deliver the user's clicks during long work; a
+// click on the abort button arrives inside ProcessMessages.
+class IMessagePump {
+public:
+    virtual ~IMessagePump() = default;
+    virtual void ProcessMessages() = 0;
+    virtual void BringToFront() {}
+};
+
+// The fixed pauses after shortcuts, registry changes and disc prompts.
+class IWaiter {
+public:
+    virtual ~IWaiter() = default;
+    virtual void Wait(unsigned milliseconds) = 0;
+};
+
+struct TControl {
+    std::string Caption;
+    bool Visible = true;
+    bool Enabled = true;
+};
+
+struct TCheckBox : TControl {
+    bool Checked = false;
+};
+
+using TRadioButton = TCheckBox;
+using TButton = TControl;
+using TLabel = TControl;
+
+struct TEdit : TControl {
+    std::string Text;
+};
+
+struct TProgressBar : TControl {
+    int64_t Position = 0;
+    int64_t Max = 100;
+};
+
+// The folder list of the folder page: the folder shown, "C:\" for a root,
+// otherwise without a trailing delimiter.
+struct TDirectoryList : TControl {
+    std::string Directory;
+};
+
+// The drive list linked to the folder list.
+struct TDriveList : TControl {
+    char Drive = 'C';
+};
+
+}  // namespace qi

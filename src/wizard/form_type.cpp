@@ -1,0 +1,378 @@
+// The wizard's pages, which of them are shown, their captions, the three
+// buttons, the folder proposal and the closing rules.
+#include "wizard/form_type.h"
+
+#include <utility>
+
+#include "archive/vrfiles.h"
+#include "platform/platform.h"
+#include "settings/cp932.h"
+#include "settings/path_helpers.h"
+
+namespace qi {
+
+namespace {
+
+const std::string kProgramFilesTag = "<ProgramFiles>";
+const std::string kBadFolder = "正しいインストール先を指定してください";
+
+bool EndsInDelimiter(const std::string& text) { return !text.empty() && IsPathDelimiter(text, text.size() - 1); }
+
+std::string WithoutTrailingDelimiter(std::string text) {
+    if (EndsInDelimiter(text)) text.pop_back();
+    return text;
+}
+
+std::string WithoutLeadingDelimiter(const std::string& text) {
+    return !text.empty() && text[0] == '\\' ? text.substr(1) : text;
+}
+
+char UpperLetter(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+bool IsDriveRoot(const std::string& folder) { return folder.size() == 3 && folder[1] == ':' && folder[2] == '\\'; }
+
+}  // namespace
+
+TFormType::TFormType(TQuorInstallSet& settings, TVrFileCollection* archive, std::string sourcePath,
+                     IMessageBoxes& boxes, IMessagePump& pump, IWaiter& waiter)
+    : settings_(settings),
+      archive_(archive),
+      sourcePath_(std::move(sourcePath)),
+      boxes_(boxes),
+      pump_(pump),
+      waiter_(waiter) {
+    Caption = "インストールタイプの選択";
+    LicenseLabel1.Caption = "以下のライセンス同意書をお読みください。セットアップを継続するには、必ず全ての契約条項";
+    LicenseLabel2.Caption = "に同意しなければなりません。";
+    CheckLicense.Caption = "同意する(&P)";
+    Label1.Caption = "インストールするファイルを選択してください";
+    CheckProg.Caption = "プログラム";
+    CheckProg.Checked = true;
+    CheckProg.Enabled = false;
+    CheckData.Caption = "シナリオ・グラフィック";
+    CheckSound.Caption = "サウンド";
+    CheckMovie.Caption = "ムービー";
+    Label3.Caption = "インストール先を選択してください";
+    Label5.Caption = "ファイルをコピーする準備が整いました";
+    LabelBack.Caption = "[インストール] をクリックするとコピーを開始します。設定を確認・変更したい場合は [戻る] を";
+    LabelBack2.Caption = "クリックしてください";
+    LabelCopyCap.Caption = "ファイルをコピーしています";
+    LabelCopy.Caption = "...";
+    LabelExit.Caption = "インストールが完了しました";
+    Label7.Caption = "[実行] をクリックすると削除処理を開始します";
+    CheckDelSave.Caption = "セーブデータも削除";
+    LabelDelTitle.Caption = "ファイルを削除しています";
+    btnBack.Caption = "< 戻る(&B)";
+    btnBack.Enabled = false;
+    btnNext.Caption = "次へ(&N) >";
+    btnAbort.Caption = "中断(&A)";
+    ActiveControl = "btnNext";
+}
+
+int TFormType::PageIndexOf(const std::string& name) {
+    for (size_t i = 0; i < kWizardPages.size(); ++i) {
+        if (name == kWizardPages[i]) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+int TFormType::FirstEnabledPage() const {
+    for (size_t i = 0; i < PageEnabled.size(); ++i) {
+        if (PageEnabled[i]) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+int TFormType::LastEnabledPage() const {
+    for (int i = static_cast<int>(PageEnabled.size()) - 1; i >= 0; --i) {
+        if (PageEnabled[static_cast<size_t>(i)]) return i;
+    }
+    return -1;
+}
+
+std::string TFormType::InstallFolder() const {
+    if (settings_.InstallType == 2) return AddBackslash(platform::WindowsFolder());
+    return AddBackslash(EditDir.Text);
+}
+
+void TFormType::FormCreate() {
+    const std::string& medium = settings_.MediumWord;
+    LabelDisk.Caption = "インストールする" + medium + "を指定してください";
+    RadioDiskAll.Caption = "全ての" + medium + "をインストール";
+    RadioDiskThis.Caption = "この" + medium + "をインストール";
+    RadioDiskAll.Checked = settings_.DiscIndex == 0 && settings_.DiscCount > 1;
+    RadioDiskThis.Checked = false;
+
+    LabelUninst.Caption = settings_.Title + " をコンピュータから削除します";
+    btnBack.Visible = !settings_.Installed;
+
+    // The folder proposal: the folder of an earlier installation when it is
+    // still there, else the default folder below the program-files folder or
+    // on the Windows drive. The part of the default folder that does not
+    // exist yet is kept as the sub-folder appended to whatever folder the
+    // user browses to.
+    std::string folder = settings_.GetValue("InstallPath", "");
+    if (folder.empty() || !platform::DirectoryExists(folder)) {
+        const std::string& preset = settings_.DefaultFolder;
+        if (preset.compare(0, kProgramFilesTag.size(), kProgramFilesTag) == 0) {
+            std::string programFiles = platform::SpecialFolder(platform::kCsidlProgramFiles);
+            if (programFiles.empty()) throw Error("プログラムフォルダの場所が取得できません");
+            programFiles = WithoutTrailingDelimiter(programFiles);
+            ProposedSubFolder =
+                WithoutTrailingDelimiter(WithoutLeadingDelimiter(preset.substr(kProgramFilesTag.size())));
+            folder = programFiles + "\\" + ProposedSubFolder;
+        } else {
+            std::string root = platform::WindowsFolder().substr(0, 1) + ":\\";
+            ProposedSubFolder = WithoutLeadingDelimiter(preset);
+            folder = root + ProposedSubFolder;
+            ProposedSubFolder = WithoutTrailingDelimiter(WithoutLeadingDelimiter(ProposedSubFolder));
+        }
+    }
+    folder = WithoutTrailingDelimiter(folder);
+    EditDir.Text = folder;
+    if (platform::DirectoryExists(folder)) ProposedSubFolder.clear();
+
+    if (!folder.empty()) SelectDrive(folder[0]);
+    std::string existing = folder;
+    while (!existing.empty() && !platform::DirectoryExists(existing)) {
+        std::string parent = ExtractFilePath(WithoutTrailingDelimiter(existing));
+        // A drive that does not exist cannot be cut any shorter.
+        if (parent.size() >= existing.size()) parent.clear();
+        existing = parent;
+    }
+    if (!existing.empty()) SelectDirectory(existing);
+
+    EditHello.Text = settings_.HelloText;
+    EditLicense.Text = settings_.LicenseText;
+
+    PageEnabled.fill(true);
+    PageEnabled[static_cast<size_t>(PageIndexOf("Hello"))] = !settings_.HelloText.empty();
+    PageEnabled[static_cast<size_t>(PageIndexOf("License"))] = !settings_.LicenseText.empty();
+    auto disable = [this](const char* page) { PageEnabled[static_cast<size_t>(PageIndexOf(page))] = false; };
+    if (settings_.InstallType == 2) {
+        disable("Media");
+        disable("file");
+        disable("seldir");
+    } else if (settings_.UpdateMode || settings_.InstallType == 1) {
+        disable("Media");
+        disable("file");
+    } else if (settings_.DiscCount < 2 || settings_.DiscIndex != 0) {
+        // The disc choice is offered only from the first of several discs.
+        disable("Media");
+    }
+
+    if (settings_.Installed) {
+        PageEnabled.fill(false);
+        for (const char* page : {"uninst", "delete", "exit"}) {
+            PageEnabled[static_cast<size_t>(PageIndexOf(page))] = true;
+        }
+        ShowPage(PageIndexOf("uninst"));
+    } else {
+        ShowPage(FirstEnabledPage());
+    }
+
+    bool allComponents = settings_.InstallType == 1;
+    CheckData.Checked = allComponents;
+    CheckSound.Checked = allComponents;
+    CheckMovie.Checked = allComponents;
+
+    bool somethingBefore = FirstEnabledPage() < PageIndexOf("confirm");
+    LabelBack.Visible = somethingBefore;
+    LabelBack2.Visible = somethingBefore;
+
+    if (CurrentPage() == PageIndexOf("seldir")) UpdateRequiredSize();
+}
+
+void TFormType::ShowPage(int index) {
+    if (index < 0 || index >= static_cast<int>(kWizardPages.size())) return;
+    Notebook.PageIndex = index;
+    const std::string page = kWizardPages[static_cast<size_t>(index)];
+
+    if (page == "Hello") {
+        Caption = "ようこそ";
+    } else if (page == "License") {
+        Caption = "ライセンス契約";
+    } else if (page == "Media") {
+        Caption = "インストールする" + settings_.MediumWord;
+    } else if (page == "file") {
+        Caption = "インストールするファイル";
+        bool all = RadioDiskAll.Checked;
+        auto present = [&](const std::vector<int64_t>& sizes, int64_t total) {
+            if (all) return total > 0;
+            auto disc = static_cast<size_t>(settings_.DiscIndex);
+            return settings_.DiscIndex >= 0 && disc < sizes.size() && sizes[disc] > 0;
+        };
+        CheckProg.Visible = present(settings_.ProgramSizes, settings_.ProgramTotal);
+        CheckData.Visible = present(settings_.DataSizes, settings_.DataTotal);
+        CheckSound.Visible = present(settings_.SoundSizes, settings_.SoundTotal);
+        CheckMovie.Visible = present(settings_.MovieSizes, settings_.MovieTotal);
+        UpdateRequiredSize();
+    } else if (page == "seldir") {
+        Caption = "インストール先の選択";
+        UpdateDriveFreeLabel();
+    } else if (page == "confirm") {
+        Caption = "インストール準備完了";
+    } else if (page == "copy") {
+        Caption = "ファイルコピー";
+        btnBack.Visible = false;
+        btnNext.Visible = false;
+        pump_.ProcessMessages();
+        if (!InstallationRun()) return;
+    } else if (page == "exit") {
+        Caption = "完了";
+        ActiveControl = "btnAbort";
+    } else if (page == "uninst") {
+        Caption = "アンインストール";
+        CheckDelSave.Visible = SaveDataPresent();
+        CheckDelSave.Checked = false;
+    } else if (page == "delete") {
+        if (!UninstallationRun()) return;
+    }
+
+    const int current = CurrentPage();
+    const std::string now = kWizardPages[static_cast<size_t>(current)];
+    btnBack.Enabled = FirstEnabledPage() < current;
+    btnNext.Enabled = current < LastEnabledPage() && (now != "License" || CheckLicense.Checked);
+    if (now == "confirm") {
+        btnNext.Caption = "インストール";
+    } else if (now == "exit") {
+        btnAbort.Caption = "閉じる(&C)";
+    } else if (now == "uninst") {
+        btnNext.Caption = "実行";
+    } else {
+        btnNext.Caption = "次へ(&N) >";
+    }
+}
+
+void TFormType::CheckLicenseClick() { btnNext.Enabled = CurrentPage() < LastEnabledPage() && CheckLicense.Checked; }
+
+void TFormType::CheckProgClick() { CheckProg.Checked = true; }
+
+void TFormType::CheckDataClick() { UpdateRequiredSize(); }
+
+void TFormType::DriveChange() { UpdateDriveFreeLabel(); }
+
+void TFormType::DirectoryChange() {
+    if (!ProposedSubFolder.empty() && !settings_.UpdateMode) {
+        EditDir.Text = AddBackslash(Directory.Directory) + ProposedSubFolder;
+    } else {
+        EditDir.Text = Directory.Directory;
+    }
+}
+
+void TFormType::SelectDrive(char letter) {
+    letter = UpperLetter(letter);
+    Drive.Drive = letter;
+    if (Directory.Directory.empty() || UpperLetter(Directory.Directory[0]) != letter) {
+        Directory.Directory = std::string(1, letter) + ":\\";
+        DirectoryChange();
+    }
+    DriveChange();
+}
+
+void TFormType::SelectDirectory(const std::string& folder) {
+    std::string shown = IsDriveRoot(folder) ? folder : WithoutTrailingDelimiter(folder);
+    if (shown.empty()) return;
+    Directory.Directory = shown;
+    if (shown.size() >= 2 && shown[1] == ':' && UpperLetter(shown[0]) != Drive.Drive) {
+        Drive.Drive = UpperLetter(shown[0]);
+        DriveChange();
+    }
+    DirectoryChange();
+}
+
+bool TFormType::HoldsSameGame(const std::string& folder) const {
+    // A settings file or an archive that cannot be read is no installation
+    // of this game.
+    try {
+        std::string settingsFile = folder + "install.dat";
+        if (platform::FileExists(settingsFile)) {
+            TQuorInstallSet installed;
+            installed.LoadFromFile(settingsFile);
+            return installed.Title == settings_.Title;
+        }
+        return !FindArchiveByTitle(folder, settings_.Title).empty();
+    } catch (const Error&) {
+        return false;
+    }
+}
+
+bool TFormType::ValidateInstallFolder() {
+    if (EditDir.Text.size() <= 3) {
+        Ask(TMsgDlgType::mtWarning, mbOK, kBadFolder);
+        return false;
+    }
+    std::string folder = InstallFolder();
+    if (settings_.UpdateMode && !HoldsSameGame(folder)) {
+        Ask(TMsgDlgType::mtWarning, mbOK, kBadFolder);
+        return false;
+    }
+    if (NotEnoughSpace(DriveFreeMB(folder[0]), RequiredBytes)) {
+        TModalResult answer = Ask(TMsgDlgType::mtWarning, mbYes | mbNo,
+                                  "ドライブにじゅうぶんな空き容量がありません\r\nこのまま処理を続けますか？");
+        if (answer != TModalResult::mrYes) return false;
+    }
+    return true;
+}
+
+void TFormType::btnNextClick() {
+    const int current = CurrentPage();
+    if (current == PageIndexOf("seldir") && !ValidateInstallFolder()) return;
+    for (int i = current + 1; i < static_cast<int>(PageEnabled.size()); ++i) {
+        if (PageEnabled[static_cast<size_t>(i)]) {
+            ShowPage(i);
+            return;
+        }
+    }
+}
+
+void TFormType::btnBackClick() {
+    for (int i = CurrentPage() - 1; i >= 0; --i) {
+        if (PageEnabled[static_cast<size_t>(i)]) {
+            ShowPage(i);
+            return;
+        }
+    }
+}
+
+void TFormType::btnAbortClick() {
+    const int current = CurrentPage();
+    if (current == PageIndexOf("exit")) {
+        ModalResult = TModalResult::mrOk;
+    } else if (current == PageIndexOf("copy") || current == PageIndexOf("delete")) {
+        std::string question = current == PageIndexOf("copy") ? "インストールを中断しますか？"
+                                                              : "アンインストールを中断しますか？";
+        if (Ask(TMsgDlgType::mtConfirmation, mbYes | mbNo, question) == TModalResult::mrYes) {
+            ModalResult = TModalResult::mrAbort;
+        }
+    } else {
+        ModalResult = TModalResult::mrCancel;
+    }
+}
+
+void TFormType::FormCloseQuery(bool& canClose) {
+    canClose = true;
+    if (ModalResult != TModalResult::mrCancel) return;
+    std::string question = std::string(settings_.Installed ? "アンインストール" : "インストール") + "を中断しますか？";
+    canClose = Ask(TMsgDlgType::mtConfirmation, mbYes | mbNo, question) == TModalResult::mrYes;
+}
+
+bool TFormType::CheckModalEnd() {
+    if (ModalResult == TModalResult::mrNone) return false;
+    bool canClose = true;
+    FormCloseQuery(canClose);
+    if (!canClose) ModalResult = TModalResult::mrNone;
+    return canClose;
+}
+
+// The runs of the "copy" and "delete" pages are not part of this build yet;
+// reaching them is reported like any other error of page work.
+bool TFormType::InstallationRun() { throw Error("インストール処理はこの版ではまだ使えません"); }
+
+bool TFormType::UninstallationRun() { throw Error("アンインストール処理はこの版ではまだ使えません"); }
+
+// Save data in the installation folder; the per-user save folders join this
+// test together with the uninstallation run.
+bool TFormType::SaveDataPresent() { return platform::FileExists(AddBackslash(sourcePath_) + "save.dat"); }
+
+}  // namespace qi

@@ -1,0 +1,138 @@
+#pragma once
+// The install wizard as a form model: ten pages in a notebook, the three
+// buttons below them, the page flags and the handlers a window calls. The
+// model owns no window; a view shows its controls, forwards the user's clicks
+// to the handlers and ends the dialog when CheckModalEnd says so.
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "settings/install_set.h"
+#include "wizard/form_controls.h"
+
+namespace qi {
+
+class TVrFileCollection;
+
+// The pages in their order; navigation walks this order.
+inline constexpr std::array<const char*, 10> kWizardPages = {"Hello", "License", "Media",  "file",   "seldir",
+                                                             "confirm", "copy",  "exit",  "uninst", "delete"};
+
+struct TNotebook : TControl {
+    int PageIndex = -1;
+};
+
+class TFormType {
+public:
+    // settings: the one settings object of the run; archive: the source
+    // archive (open in setup and update runs, may be null otherwise);
+    // sourcePath: the folder the setup program was started for.
+    TFormType(TQuorInstallSet& settings, TVrFileCollection* archive, std::string sourcePath, IMessageBoxes& boxes,
+              IMessagePump& pump, IWaiter& waiter);
+    virtual ~TFormType() = default;
+    TFormType(const TFormType&) = delete;
+    TFormType& operator=(const TFormType&) = delete;
+
+    // ---- Handlers ----
+    void FormCreate();
+    void ShowPage(int index);
+    void btnNextClick();
+    void btnBackClick();
+    void btnAbortClick();
+    void FormCloseQuery(bool& canClose);
+    void CheckLicenseClick();
+    void CheckProgClick();
+    void CheckDataClick();  // shared by CheckData, CheckSound and CheckMovie
+    void DriveChange();
+    void DirectoryChange();
+
+    // The user picks a drive or a folder in the linked lists: the list takes
+    // the value and its change handler runs. A new drive moves the folder
+    // list to that drive's root.
+    void SelectDrive(char letter);
+    void SelectDirectory(const std::string& folder);
+    // The window's close box.
+    void Close() { ModalResult = TModalResult::mrCancel; }
+    // What a modal loop does after each delivered event: when a result is
+    // set, FormCloseQuery decides; a refusal clears the result. True when
+    // the dialog ends.
+    bool CheckModalEnd();
+
+    // ---- Pages ----
+    static int PageIndexOf(const std::string& name);
+    int CurrentPage() const { return Notebook.PageIndex; }
+    int FirstEnabledPage() const;
+    int LastEnabledPage() const;
+    // The folder to install into, with a trailing delimiter.
+    std::string InstallFolder() const;
+
+    // ---- Component choice and disk space ----
+    void UpdateRequiredSize();
+    void UpdateDriveFreeLabel();
+
+    // ---- Controls ----
+    std::string Caption;
+    TNotebook Notebook;
+    TEdit EditHello, EditLicense;
+    TLabel LicenseLabel1, LicenseLabel2;
+    TCheckBox CheckLicense;
+    TLabel LabelDisk;
+    TRadioButton RadioDiskAll, RadioDiskThis;
+    TLabel Label1;
+    TCheckBox CheckProg, CheckData, CheckSound, CheckMovie;
+    TLabel LabelSize;
+    TLabel Label3;
+    TEdit EditDir;
+    TDirectoryList Directory;
+    TDriveList Drive;
+    TLabel LabelSzDrv, LabelSzNeed;
+    TLabel Label5, LabelBack, LabelBack2;
+    TLabel LabelCopyCap, LabelCopy;
+    TProgressBar Progress;
+    TLabel LabelExit;
+    TLabel LabelUninst, Label7;
+    TCheckBox CheckDelSave;
+    TLabel LabelDelTitle, LabelDel;
+    TButton btnBack, btnNext, btnAbort;
+    // The control that has the keyboard focus, by name.
+    std::string ActiveControl;
+
+    // ---- Own state ----
+    std::array<bool, kWizardPages.size()> PageEnabled{};
+    int64_t RequiredBytes = 0;
+    int64_t ProgressBytes = 0;
+    std::string ProposedSubFolder;
+    TModalResult ModalResult = TModalResult::mrNone;
+
+protected:
+    // The work of the "copy" and "delete" pages. True when the work ran to
+    // its end (and showed the next page itself); false when it stopped early.
+    virtual bool InstallationRun();
+    virtual bool UninstallationRun();
+    // Whether the save-data box is offered on the "uninst" page.
+    virtual bool SaveDataPresent();
+
+    TModalResult Ask(TMsgDlgType kind, TMsgDlgButtons buttons, const std::string& text) {
+        return boxes_.MessageDlg(kind, buttons, text);
+    }
+    bool ValidateInstallFolder();
+    bool HoldsSameGame(const std::string& folder) const;
+
+    TQuorInstallSet& settings_;
+    TVrFileCollection* archive_;
+    std::string sourcePath_;
+    IMessageBoxes& boxes_;
+    IMessagePump& pump_;
+    IWaiter& waiter_;
+};
+
+// Free megabytes for the user on the drive of that letter; 0 when unknown.
+int64_t DriveFreeMB(char letter);
+// Whether a drive with freeMB megabytes free is too small for requiredBytes:
+// both figures in whole megabytes, so a fraction of a megabyte never warns.
+inline bool NotEnoughSpace(int64_t freeMB, int64_t requiredBytes) { return freeMB < requiredBytes / 1024 / 1024; }
+// 1 for a sound extension, 2 for a movie extension, 0 otherwise (the
+// extension with its dot, any case).
+int MediaKindOfExt(const std::string& ext);
+
+}  // namespace qi

@@ -1,0 +1,98 @@
+#pragma once
+// Drives the wizard without a window: message boxes answered from a script,
+// pending messages delivered by a test-supplied action, pauses recorded.
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+#include "settings/install_set.h"
+#include "wizard/form_type.h"
+
+namespace qi::test {
+
+struct AskedBox {
+    TMsgDlgType kind;
+    TMsgDlgButtons buttons;
+    std::string text;
+};
+
+class ScriptedBoxes : public IMessageBoxes {
+public:
+    TModalResult MessageDlg(TMsgDlgType kind, TMsgDlgButtons buttons, const std::string& text) override {
+        asked.push_back({kind, buttons, text});
+        if (answers.empty()) {
+            ADD_FAILURE() << "unexpected message box: " << platform::Utf8FromCp932(text);
+            return TModalResult::mrNo;
+        }
+        TModalResult answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    std::deque<TModalResult> answers;
+    std::vector<AskedBox> asked;
+};
+
+class ScriptedPump : public IMessagePump {
+public:
+    void ProcessMessages() override {
+        ++calls;
+        if (onMessages) onMessages();
+    }
+    void BringToFront() override { ++raised; }
+    std::function<void()> onMessages;
+    int calls = 0;
+    int raised = 0;
+};
+
+class RecordedWaits : public IWaiter {
+public:
+    void Wait(unsigned milliseconds) override { waits.push_back(milliseconds); }
+    std::vector<unsigned> waits;
+};
+
+// A registry key of its own per test, removed before and after.
+class WizardTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        settings.RegistryKey = std::string("QiWizardTest\\") + info->test_suite_name() + "-" + info->name();
+        platform::DeleteRegistryTree(platform::RootKey::CurrentUser, "Software\\QiWizardTest");
+        settings.Title = "Game";
+        settings.MediumWord = "CD-ROM";
+        settings.DefaultFolder = "\\QiWizardGames\\Game";
+        OneDisc(10485760, 52428800, 0, 0);
+    }
+    void TearDown() override {
+        platform::DeleteRegistryTree(platform::RootKey::CurrentUser, "Software\\QiWizardTest");
+    }
+
+    void OneDisc(int64_t program, int64_t data, int64_t sound, int64_t movie) {
+        settings.SetDiscCount(1);
+        settings.DiscIndex = 0;
+        settings.ProgramSizes = {program};
+        settings.DataSizes = {data};
+        settings.SoundSizes = {sound};
+        settings.MovieSizes = {movie};
+        settings.ProgramTotal = program;
+        settings.DataTotal = data;
+        settings.SoundTotal = sound;
+        settings.MovieTotal = movie;
+    }
+
+    std::string PageName(const TFormType& form) const {
+        return form.CurrentPage() < 0 ? "(none)" : kWizardPages[static_cast<size_t>(form.CurrentPage())];
+    }
+
+    static std::string Utf8(const std::string& text) { return platform::Utf8FromCp932(text); }
+
+    TQuorInstallSet settings;
+    ScriptedBoxes boxes;
+    ScriptedPump pump;
+    RecordedWaits waits;
+};
+
+}  // namespace qi::test
