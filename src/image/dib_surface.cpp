@@ -134,7 +134,7 @@ void TDIBSurface::SetSize(int width, int height, int bitCount) {
         throw Error("不正な画像サイズです (" + std::to_string(width) + " x " + std::to_string(height) + ")");
     }
     int64_t rowBytes = RowBytes(width, storage);
-    if (rowBytes * height > kMaxSurfaceBytes) {
+    if (rowBytes > kMaxSurfaceBytes || rowBytes * height > kMaxSurfaceBytes) {
         throw Error("画像が大きすぎます (" + std::to_string(width) + " x " + std::to_string(height) + ")");
     }
     std::vector<uint8_t> bits(static_cast<size_t>(rowBytes * height));
@@ -196,6 +196,7 @@ void TDIBSurface::CopyMaskFrom(const TDIBSurface& source) {
     if (source.bitCount_ != 8 || source.width_ < width_ || source.height_ < height_) {
         throw Error("マスクの大きさが合いません");
     }
+    if (Mask->widthBytes_ == 0) return;
     for (int y = 0; y < height_; ++y) {
         std::memcpy(Mask->RowAt(y), source.RowAt(y), static_cast<size_t>(Mask->widthBytes_));
     }

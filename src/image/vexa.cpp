@@ -103,6 +103,7 @@ void CopyRectangle(TDIBSurface& dst, const TDIBSurface& src, int64_t sx, int64_t
 void DecodeRows(TDIBSurface& target, Block block) {
     int64_t rowBytes = target.WidthBytes();
     if (rowBytes * target.Height() > block.size) Damaged("面のデータが足りません");
+    if (rowBytes == 0) return;  // a plane without columns has nothing to copy
     for (int y = 0; y < target.Height(); ++y) {
         std::memcpy(target.ScanLine(y), block.data + rowBytes * y, static_cast<size_t>(rowBytes));
     }
@@ -181,6 +182,7 @@ void DecodeBlock(TDIBSurface& target, Block block, const PlaneContext& ctx) {
     if (header.Scrambled && header.StorageMode != kVexaJpeg) {
         int64_t rowBytes = target.WidthBytes();
         if (rowBytes * target.Height() > block.size) Damaged("面のデータが足りません");
+        if (rowBytes == 0) return;
         TScramblePermutation order(ctx.seed, target.Height());
         for (int k = 0; k < target.Height(); ++k) {
             std::memcpy(target.ScanLine(order.Next()), block.data + rowBytes * k, static_cast<size_t>(rowBytes));

@@ -43,6 +43,7 @@ TEST(SurfaceLayout, SizesFormatsRowsAndMask) {
     EXPECT_THROW(s.SetSize(4, 4, 12), Error);
     EXPECT_THROW(s.SetSize(-1, 4, 8), Error);
     EXPECT_THROW(s.SetSize(1 << 20, 1 << 20, 32), Error);
+    EXPECT_THROW(s.SetSize(0x7FFFFFFF, 0, 32), Error);  // no pixels, but a row no int can hold
 
     s.SetSize(4, 4, 32);
     s.EnsureMask();

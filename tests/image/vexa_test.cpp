@@ -192,6 +192,15 @@ TEST(VexaFrames, FirstFrameOnlyKeepLayersAndGetFrame) {
     } catch (const Error& e) {
         EXPECT_STREQ(e.what(), "Error:TVexaFrameList.GetFrame");
     }
+    // Frames without columns or rows load as empty pictures.
+    auto narrow = Plane(0, 3, 24, Pattern24);
+    auto flat = Plane(5, 0, 8, Pattern24);
+    for (bool scrambled : {false, true}) {
+        o.Scrambled = scrambled;
+        Load(list, Bytes(o, {Frame(*narrow), Frame(*flat, 8)}));
+        EXPECT_EQ(list.GetFrame(0).Surface.Height(), 3);
+        EXPECT_EQ(list.GetFrame(1).Surface.Width(), 5);
+    }
     Load(list, Bytes(o, {}), true);
     EXPECT_EQ(list.Count(), 0);
     EXPECT_THROW(list.GetFrame(0), Error);
