@@ -32,6 +32,7 @@ struct Command {
 
 const std::vector<Command>& SettingsCommands();
 const std::vector<Command>& ArchiveCommands();
+const std::vector<Command>& ImageCommands();
 
 // A file argument as the core names it (a Windows path).
 std::string CorePath(const std::string& argument);

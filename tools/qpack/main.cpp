@@ -13,6 +13,7 @@ namespace {
 std::vector<Command> AllCommands() {
     std::vector<Command> all = SettingsCommands();
     all.insert(all.end(), ArchiveCommands().begin(), ArchiveCommands().end());
+    all.insert(all.end(), ImageCommands().begin(), ImageCommands().end());
     return all;
 }
 

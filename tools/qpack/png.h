@@ -1,0 +1,23 @@
+#pragma once
+// A small PNG reader and writer for the image commands: 8-bit RGB or RGBA
+// out; in, every colour type at 8 bits per sample, palette and grey at fewer,
+// and 16 bits (the high byte kept). No interlacing.
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace qpack {
+
+struct RgbaImage {
+    int Width = 0, Height = 0;
+    bool HasAlpha = false;
+    std::vector<uint8_t> Pixels;  // R, G, B, A per pixel, top row first
+};
+
+// Raises std::runtime_error with a plain English reason.
+RgbaImage DecodePng(const std::string& bytes);
+// RGB, or RGBA when HasAlpha.
+std::string EncodePng(const RgbaImage& image);
+
+}  // namespace qpack
