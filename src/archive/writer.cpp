@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <limits>
 #include <vector>
 
@@ -254,8 +255,8 @@ bool TVrFileCollection::Verify(int* failedIndex) {
     // dropped the sentinel and the last item is a real entry.
     const int count = Count();
     const int walked = count > 0 && Items(count - 1).Name() == kEOFEntryName ? count - 1 : count;
-    std::vector<uint8_t> buffer(static_cast<size_t>(kVerifyBuffer));
     const int64_t streamSize = Stream->GetSize();
+    std::vector<uint8_t> buffer;  // 1 MiB, or the whole data when smaller
     for (int i = 0; i < walked; ++i) {
         TVrFile& item = Items(i);
         if (i % 10 == 9 && OnProgress) {
@@ -266,8 +267,10 @@ bool TVrFileCollection::Verify(int* failedIndex) {
         if (item.Checksum == 0 || IsReplaced(item) || item.Name() == kEOFEntryName) continue;
         bool inside = item.Offset >= 0 && item.Size >= 0 && item.Offset <= streamSize - item.Size;
         if (inside) {
+            if (buffer.empty()) buffer.resize(static_cast<size_t>(std::clamp<int64_t>(streamSize, 1, kVerifyBuffer)));
             Stream->SetPosition(item.Offset);
-            inside = BigStreamCrc32(*Stream, item.Size, buffer.data(), kVerifyBuffer) == item.Checksum;
+            inside = BigStreamCrc32(*Stream, item.Size, buffer.data(), static_cast<int64_t>(buffer.size())) ==
+                     item.Checksum;
         }
         if (!inside) {
             if (failedIndex) *failedIndex = i;
