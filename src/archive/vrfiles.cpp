@@ -100,7 +100,10 @@ void TVrFileCollection::Open(const std::string& fileName, bool treatAsFile) {
             ReadDirectory(*Stream);
         }
     } catch (...) {
+        // Nothing of a file that failed to open stays, not even its name: a
+        // later merge must not take it for a data file to create afresh.
         CloseArchive();
+        FileName.clear();
         throw;
     }
 }

@@ -223,6 +223,10 @@ TEST(Reader, DirectoriesThatDoNotFitAreErrorsNamingTheArchive) {
         EXPECT_NE(ErrorText([&] { archive.Open(folder / "hostile.dat"); }).find("hostile.dat:"), std::string::npos);
         EXPECT_EQ(archive.Count(), 0);
         EXPECT_FALSE(archive.Stream) << "a failed open closes the archive";
+        // ... and forgets the file, so that a merge cannot recreate it empty.
+        TVrFileCollection update;
+        EXPECT_THROW(archive.MergeUpdate(update), Error);
+        EXPECT_EQ(test::ReadBytes(folder / "hostile.dat"), bytes);
     }
 }
 
