@@ -163,6 +163,21 @@ TEST(VexaVersions, HeaderFieldsAndFrameRecords) {
     EXPECT_EQ(frame.GetLayer(0).Name, "背景");
     EXPECT_THROW(frame.GetLayer(1), Error);
 
+    // The header's own version governs the frame and layer layout.
+    {
+        TVexaWriteOptions old;
+        old.HeaderVersion = 101;
+        old.StorageMode = kVexaRaw;
+        TVexaFrameData g = Frame(*pixels);
+        g.ExtraA = 3;  // not written below version 104
+        Load(list, Bytes(old, {g, g}));
+        EXPECT_EQ(list.Version, 106);
+        EXPECT_EQ(list.Header.Version, 101);
+        ASSERT_EQ(list.Count(), 2);
+        EXPECT_TRUE(SamePixels(list.GetFrame(1).Surface, *pixels));
+        EXPECT_TRUE(list.GetFrame(1).ExtraListA.empty());
+    }
+
     // BaseOpaque is taken from version 105 on only.
     o.HeaderSize = 40;
     o.TileWidth = o.TileHeight = 0;
@@ -257,6 +272,16 @@ TEST(VexaBitCounts, PrepareMasksTheTransparentValue) {
     ASSERT_TRUE(layer.Mask);
     EXPECT_EQ(layer.Mask->Pixel(0, 0), 0u);
     EXPECT_EQ(layer.Mask->Pixel(1, 1), 255u);
+
+    // The background of a palette frame is its nearest palette entry.
+    o.BackColor = 0x302011;
+    f.Layers[0].Visible = 0;
+    Load(list, Bytes(o, {f}));
+    EXPECT_EQ(list.GetFrame(0).Surface.Pixel(3, 1), 9u);
+    // Colour reduction is not available: refused, not skipped silently.
+    TVexaFrameList reducing;
+    reducing.BitCount = 8;
+    EXPECT_THROW(Load(reducing, Bytes(o, {f}), false, true), Error);
 }
 
 TEST(VexaCompositing, LayerRules) {
