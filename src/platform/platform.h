@@ -144,6 +144,37 @@ bool IsUserAdmin();
 int ShellOpen(const std::string& file, const std::string& arguments, const std::string& folder);
 void SleepMs(unsigned milliseconds);
 
+// A shortcut as the shell stores it.
+struct ShellLinkData {
+    std::string description;
+    std::string target;
+    std::string workDir;
+    std::string arguments;
+    std::string iconFile;
+    int iconIndex = 0;
+    // The shell's hot-key word: key code in the low byte, 0x100 Shift,
+    // 0x200 Ctrl, 0x400 Alt.
+    uint16_t hotKey = 0;
+    int showCommand = 1;  // 1 normal, 3 maximized, 6 minimized
+};
+// Writes the shortcut file linkPath (a name ending in ".lnk"); its folder
+// must exist. On Linux a shortcut is a desktop entry, saved under the same
+// name with ".desktop" in place of ".lnk": it starts a Windows program
+// through wine and opens a document with xdg-open. False when the link
+// object offers no way to save itself; raises qi::Error when the object
+// cannot be created or the file cannot be written.
+bool SaveShellLink(const std::string& linkPath, const ShellLinkData& link);
+// Opens the folder in the file manager. On Linux nothing happens without a
+// desktop (neither DISPLAY nor WAYLAND_DISPLAY set).
+void OpenFolderWindow(const std::string& folder);
+// The shell's file operation: operation 1 move, 2 copy, 3 delete, 4 rename;
+// from and to are names separated by NUL characters and ended by a double
+// NUL; flags are the shell's FOF_ bits, title the progress title (used with
+// FOF_SIMPLEPROGRESS). True when the user aborted an operation. On Linux
+// names are plain paths or a last step "*" or "*.*"; nothing is asked.
+bool ShellFileOperation(unsigned operation, const std::string& from, const std::string& to, unsigned flags,
+                        const std::string& title);
+
 // Data of the resource (name, type) inside a program file; nullopt when the
 // file carries no such resource.
 std::optional<std::vector<uint8_t>> LoadModuleResource(const std::string& moduleFile,

@@ -1,0 +1,134 @@
+// Shortcuts as desktop entries: a shortcut in the Programs menu becomes a
+// menu entry of the desktop. A Windows program is started through wine, a
+// host program directly and a document with xdg-open; the working folder,
+// the description and an icon go with it. Hot keys and window states have
+// no place in a desktop entry and are left out.
+#include <unistd.h>
+
+#include <cstdlib>
+#include <vector>
+
+#include "platform/platform.h"
+#include "platform/posix/native_fs.h"
+
+namespace qi::platform {
+namespace {
+
+std::string LowerExtension(const std::string& name) {
+    size_t dot = name.find_last_of("./\\");
+    if (dot == std::string::npos || name[dot] != '.') return {};
+    std::string extension = name.substr(dot);
+    for (char& c : extension) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return extension;
+}
+
+bool IsWindowsProgram(const std::string& name) {
+    std::string extension = LowerExtension(name);
+    return extension == ".exe" || extension == ".bat" || extension == ".com";
+}
+
+// One argument of an Exec line, quoted as the desktop-entry rules ask.
+std::string Quoted(const std::string& argument) {
+    std::string out = "\"";
+    for (char c : argument) {
+        if (c == '"' || c == '`' || c == '$' || c == '\\') out += '\\';
+        out += c;
+    }
+    return out + "\"";
+}
+
+// Blanks separate arguments; double quotes group and are dropped.
+std::vector<std::string> SplitArguments(const std::string& line) {
+    std::vector<std::string> arguments;
+    std::string current;
+    bool quoted = false, started = false;
+    for (char c : line) {
+        if (c == '"') {
+            quoted = !quoted;
+            started = true;
+        } else if (c == ' ' && !quoted) {
+            if (started) arguments.push_back(current);
+            current.clear();
+            started = false;
+        } else {
+            current += c;
+            started = true;
+        }
+    }
+    if (started) arguments.push_back(current);
+    return arguments;
+}
+
+// A value of the entry: backslashes and line breaks escaped; in the Exec
+// line a "%" would start a field code and is doubled.
+std::string Value(const std::string& text, bool exec = false) {
+    std::string out;
+    for (char c : text) {
+        switch (c) {
+            case '\\': out += "\\\\"; break;
+            case '\n': out += "\\n"; break;
+            case '\r': out += "\\r"; break;
+            case '\t': out += "\\t"; break;
+            case '%': out += exec ? "%%" : "%"; break;
+            default: out += c;
+        }
+    }
+    return out;
+}
+
+std::string ExecLine(const ShellLinkData& link) {
+    std::string native = NativePath(link.target);
+    std::string line;
+    if (IsWindowsProgram(link.target)) {
+        line = "wine " + Quoted(native);
+    } else if (access(native.c_str(), X_OK) == 0 && !posix::IsDirectory(native)) {
+        line = Quoted(native);
+    } else {
+        return "xdg-open " + Quoted(native);
+    }
+    for (const auto& argument : SplitArguments(Utf8FromCp932(link.arguments))) line += " " + Quoted(argument);
+    return line;
+}
+
+std::string IconValue(const ShellLinkData& link) {
+    std::string extension = LowerExtension(link.iconFile);
+    if (extension == ".png" || extension == ".svg" || extension == ".xpm" || extension == ".ico") {
+        return NativePath(link.iconFile);
+    }
+    return IsWindowsProgram(link.target) ? "wine" : "";
+}
+
+}  // namespace
+
+bool SaveShellLink(const std::string& linkPath, const ShellLinkData& link) {
+    std::string entryPath = linkPath;
+    if (LowerExtension(entryPath) == ".lnk") entryPath.resize(entryPath.size() - 4);
+    size_t slash = entryPath.find_last_of('\\');
+    std::string name = slash == std::string::npos ? entryPath : entryPath.substr(slash + 1);
+    entryPath += ".desktop";
+
+    std::string text = "[Desktop Entry]\nType=Application\n";
+    text += "Name=" + Value(Utf8FromCp932(name)) + "\n";
+    if (!link.description.empty()) text += "Comment=" + Value(Utf8FromCp932(link.description)) + "\n";
+    text += "Exec=" + Value(ExecLine(link), true) + "\n";
+    if (!link.workDir.empty()) text += "Path=" + Value(NativePath(link.workDir)) + "\n";
+    std::string icon = IconValue(link);
+    if (!icon.empty()) text += "Icon=" + Value(icon) + "\n";
+    text += "Terminal=false\n";
+
+    auto file = OpenFile(entryPath, Access::Write, Share::None, Disposition::CreateAlways);
+    if (file->Write(text.data(), static_cast<int64_t>(text.size())) != static_cast<int64_t>(text.size())) {
+        throw Error(entryPath + ": cannot be written");
+    }
+    return true;
+}
+
+void OpenFolderWindow(const std::string& folder) {
+    const char* x11 = getenv("DISPLAY");
+    const char* wayland = getenv("WAYLAND_DISPLAY");
+    if ((x11 && *x11) || (wayland && *wayland)) ShellOpen(folder, "", folder);
+}
+
+}  // namespace qi::platform
