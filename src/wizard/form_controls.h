@@ -2,6 +2,7 @@
 // The state of the wizard's controls and the three connections to whatever
 // shows the wizard: message boxes, the delivery of pending window messages
 // and the fixed pauses. A window shows the state; tests read it directly.
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -56,6 +57,7 @@ using TLabel = TControl;
 
 struct TEdit : TControl {
     std::string Text;
+    size_t MaxLength = 0;  // in characters; 0: no limit
 };
 
 struct TProgressBar : TControl {

@@ -67,6 +67,9 @@ TFormType::TFormType(TQuorInstallSet& settings, TVrFileCollection* archive, std:
     btnNext.Caption = "次へ(&N) >";
     btnAbort.Caption = "中断(&A)";
     ActiveControl = "btnNext";
+    EditHello.MaxLength = 5242880;
+    EditLicense.MaxLength = 5242880;
+    FileOperation.Options = {fofSilent, fofNoConfirmation, fofFilesOnly};
 }
 
 int TFormType::PageIndexOf(const std::string& name) {

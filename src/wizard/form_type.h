@@ -9,6 +9,7 @@
 
 #include "settings/install_set.h"
 #include "wizard/form_controls.h"
+#include "wizard/shell_link.h"
 
 namespace qi {
 
@@ -96,6 +97,10 @@ public:
     TButton btnBack, btnNext, btnAbort;
     // The control that has the keyboard focus, by name.
     std::string ActiveControl;
+    // Components the form carries for page work; the wizard makes its own
+    // shortcuts with fresh links.
+    TFileOperation FileOperation;
+    TShellLink ShellLink;
 
     // ---- Own state ----
     std::array<bool, kWizardPages.size()> PageEnabled{};
