@@ -139,6 +139,9 @@ std::unique_ptr<NamedMutex> CreateNamedMutex(const std::string& name);
 // ---- Processes and the shell ------------------------------------------
 
 bool IsUserAdmin();
+// True on the Windows NT family (and on Linux, which stands in for it);
+// false on Windows 95, 98 and Me.
+bool IsWindowsNT();
 // Opens a program or document with the "open" verb. Returns the shell's
 // result: above 32 on success, an error code (2 = file not found) otherwise.
 int ShellOpen(const std::string& file, const std::string& arguments, const std::string& folder);
