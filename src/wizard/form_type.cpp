@@ -8,6 +8,7 @@
 #include "platform/platform.h"
 #include "settings/cp932.h"
 #include "settings/path_helpers.h"
+#include "wizard/save_folders.h"
 
 namespace qi {
 
@@ -374,8 +375,15 @@ bool TFormType::InstallationRun() { throw Error("インストール処理はこ�
 
 bool TFormType::UninstallationRun() { throw Error("アンインストール処理はこの版ではまだ使えません"); }
 
-// Save data in the installation folder; the per-user save folders join this
-// test together with the uninstallation run.
-bool TFormType::SaveDataPresent() { return platform::FileExists(AddBackslash(sourcePath_) + "save.dat"); }
+// Save data in the installation folder, else in a user's save folder.
+bool TFormType::SaveDataPresent() {
+    if (platform::FileExists(AddBackslash(sourcePath_) + "save.dat")) return true;
+    std::vector<std::string> folders;
+    FindUserSaveFolders(settings_.Title, folders);
+    for (const auto& folder : folders) {
+        if (platform::FileExists(folder + "save.dat")) return true;
+    }
+    return false;
+}
 
 }  // namespace qi
