@@ -26,8 +26,9 @@ class UserSaveFolder : public test::WizardTest {
 protected:
     void SetUp() override {
         test::WizardTest::SetUp();
-        settings.Title = "QiSaveTest A:B?";
-        folder = AddBackslash(platform::SpecialFolder(platform::kCsidlLocalAppData)) + "QiSaveTest A_B_\\";
+        std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        settings.Title = "QiSaveTest " + name + " A:B?";
+        folder = AddBackslash(platform::SpecialFolder(platform::kCsidlLocalAppData)) + "QiSaveTest " + name + " A_B_\\";
         ASSERT_TRUE(platform::CreateFolders(folder));
     }
     void TearDown() override {

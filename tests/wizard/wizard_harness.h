@@ -54,20 +54,21 @@ public:
     std::vector<unsigned> waits;
 };
 
-// A registry key of its own per test, removed before and after.
+// A registry key of its own per test, removed before and after (tests may
+// run side by side).
 class WizardTest : public ::testing::Test {
 protected:
     void SetUp() override {
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
         settings.RegistryKey = std::string("QiWizardTest\\") + info->test_suite_name() + "-" + info->name();
-        platform::DeleteRegistryTree(platform::RootKey::CurrentUser, "Software\\QiWizardTest");
+        platform::DeleteRegistryTree(platform::RootKey::CurrentUser, "Software\\" + settings.RegistryKey);
         settings.Title = "Game";
         settings.MediumWord = "CD-ROM";
         settings.DefaultFolder = "\\QiWizardGames\\Game";
         OneDisc(10485760, 52428800, 0, 0);
     }
     void TearDown() override {
-        platform::DeleteRegistryTree(platform::RootKey::CurrentUser, "Software\\QiWizardTest");
+        platform::DeleteRegistryTree(platform::RootKey::CurrentUser, "Software\\" + settings.RegistryKey);
     }
 
     void OneDisc(int64_t program, int64_t data, int64_t sound, int64_t movie) {
