@@ -10,24 +10,10 @@
 
 #include "platform/platform.h"
 #include "platform/posix/native_fs.h"
+#include "platform/posix/program_kinds.h"
 
 namespace qi::platform {
 namespace {
-
-std::string LowerExtension(const std::string& name) {
-    size_t dot = name.find_last_of("./\\");
-    if (dot == std::string::npos || name[dot] != '.') return {};
-    std::string extension = name.substr(dot);
-    for (char& c : extension) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return extension;
-}
-
-bool IsWindowsProgram(const std::string& name) {
-    std::string extension = LowerExtension(name);
-    return extension == ".exe" || extension == ".bat" || extension == ".com";
-}
 
 // One argument of an Exec line, quoted as the desktop-entry rules ask.
 std::string Quoted(const std::string& argument) {
@@ -37,28 +23,6 @@ std::string Quoted(const std::string& argument) {
         out += c;
     }
     return out + "\"";
-}
-
-// Blanks separate arguments; double quotes group and are dropped.
-std::vector<std::string> SplitArguments(const std::string& line) {
-    std::vector<std::string> arguments;
-    std::string current;
-    bool quoted = false, started = false;
-    for (char c : line) {
-        if (c == '"') {
-            quoted = !quoted;
-            started = true;
-        } else if (c == ' ' && !quoted) {
-            if (started) arguments.push_back(current);
-            current.clear();
-            started = false;
-        } else {
-            current += c;
-            started = true;
-        }
-    }
-    if (started) arguments.push_back(current);
-    return arguments;
 }
 
 // A value of the entry: backslashes and line breaks escaped; in the Exec
@@ -81,30 +45,30 @@ std::string Value(const std::string& text, bool exec = false) {
 std::string ExecLine(const ShellLinkData& link) {
     std::string native = NativePath(link.target);
     std::string line;
-    if (IsWindowsProgram(link.target)) {
+    if (posix::IsWindowsProgramName(link.target)) {
         line = "wine " + Quoted(native);
     } else if (access(native.c_str(), X_OK) == 0 && !posix::IsDirectory(native)) {
         line = Quoted(native);
     } else {
         return "xdg-open " + Quoted(native);
     }
-    for (const auto& argument : SplitArguments(Utf8FromCp932(link.arguments))) line += " " + Quoted(argument);
+    for (const auto& argument : posix::SplitArguments(Utf8FromCp932(link.arguments))) line += " " + Quoted(argument);
     return line;
 }
 
 std::string IconValue(const ShellLinkData& link) {
-    std::string extension = LowerExtension(link.iconFile);
+    std::string extension = posix::LowerExtension(link.iconFile);
     if (extension == ".png" || extension == ".svg" || extension == ".xpm" || extension == ".ico") {
         return NativePath(link.iconFile);
     }
-    return IsWindowsProgram(link.target) ? "wine" : "";
+    return posix::IsWindowsProgramName(link.target) ? "wine" : "";
 }
 
 }  // namespace
 
 bool SaveShellLink(const std::string& linkPath, const ShellLinkData& link) {
     std::string entryPath = linkPath;
-    if (LowerExtension(entryPath) == ".lnk") entryPath.resize(entryPath.size() - 4);
+    if (posix::LowerExtension(entryPath) == ".lnk") entryPath.resize(entryPath.size() - 4);
     size_t slash = entryPath.find_last_of('\\');
     std::string name = slash == std::string::npos ? entryPath : entryPath.substr(slash + 1);
     entryPath += ".desktop";

@@ -18,6 +18,7 @@
 #include "platform/platform.h"
 #include "platform/posix/host_paths.h"
 #include "platform/posix/native_fs.h"
+#include "platform/posix/program_kinds.h"
 
 extern char** environ;
 
@@ -54,43 +55,12 @@ bool IsHostProgram(const std::string& native) {
     return (got == 4 && std::string_view(magic, 4) == "\x7F" "ELF") || (got >= 2 && magic[0] == '#' && magic[1] == '!');
 }
 
-bool HasWindowsProgramExtension(const std::string& native) {
-    size_t dot = native.find_last_of("./");
-    if (dot == std::string::npos || native[dot] != '.') return false;
-    std::string extension = native.substr(dot);
-    for (char& c : extension) c = static_cast<char>(c | 0x20);
-    return extension == ".exe" || extension == ".bat" || extension == ".com";
-}
-
-// Blanks separate arguments; a double quote starts or ends a quoted stretch
-// and is removed; a backslash means nothing special.
-std::vector<std::string> SplitArguments(const std::string& line) {
-    std::vector<std::string> arguments;
-    std::string current;
-    bool quoted = false, started = false;
-    for (char c : line) {
-        if (c == '"') {
-            quoted = !quoted;
-            started = true;
-        } else if (c == ' ' && !quoted) {
-            if (started) arguments.push_back(current);
-            current.clear();
-            started = false;
-        } else {
-            current += c;
-            started = true;
-        }
-    }
-    if (started) arguments.push_back(current);
-    return arguments;
-}
-
 // The command line that opens native; empty when nothing can open it.
 std::vector<std::string> CommandFor(const std::string& native, const std::string& utf8Arguments) {
     std::vector<std::string> command;
     if (IsHostProgram(native)) {
         command = {native};
-    } else if (HasWindowsProgramExtension(native)) {
+    } else if (posix::IsWindowsProgramName(native)) {
         std::string wine = FindOnPath("wine");
         if (wine.empty()) return {};
         command = {wine, native};
@@ -98,7 +68,7 @@ std::vector<std::string> CommandFor(const std::string& native, const std::string
         std::string opener = FindOnPath("xdg-open");
         return opener.empty() ? std::vector<std::string>{} : std::vector<std::string>{opener, native};
     }
-    for (auto& argument : SplitArguments(utf8Arguments)) command.push_back(std::move(argument));
+    for (auto& argument : posix::SplitArguments(utf8Arguments)) command.push_back(std::move(argument));
     return command;
 }
 

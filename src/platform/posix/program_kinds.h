@@ -1,0 +1,20 @@
+#pragma once
+// What the shell and the shortcuts share about programs to start.
+#include <string>
+#include <vector>
+
+namespace qi::platform::posix {
+
+// The extension from the last "." of the file name on, lower-cased; empty
+// when there is none.
+std::string LowerExtension(const std::string& name);
+
+// True for names ending in ".exe", ".bat" or ".com" (any case): programs
+// that only wine can start.
+bool IsWindowsProgramName(const std::string& name);
+
+// Blanks separate arguments; a double quote starts or ends a quoted stretch
+// and is removed; a backslash means nothing special.
+std::vector<std::string> SplitArguments(const std::string& line);
+
+}  // namespace qi::platform::posix
