@@ -210,9 +210,25 @@ void TDIBSurface::FillRect(TRect rect, uint32_t value) {
     if (rect.IsEmpty()) return;
     if (LogicalBitCount() == 15) value &= 0x7FFF;
     ByBits(bitCount_, [&]<int B>() {
-        for (int y = rect.Top; y < rect.Bottom; ++y) {
+        // The first row pixel by pixel, the others as copies of it.
+        uint8_t* first = RowAt(rect.Top);
+        for (int x = rect.Left; x < rect.Right; ++x) Put<B>(first, x, value);
+        for (int y = rect.Top + 1; y < rect.Bottom; ++y) {
             uint8_t* row = RowAt(y);
-            for (int x = rect.Left; x < rect.Right; ++x) Put<B>(row, x, value);
+            if constexpr (B >= 8) {
+                size_t from = static_cast<size_t>(rect.Left) * (B / 8);
+                std::memcpy(row + from, first + from, static_cast<size_t>(rect.Right - rect.Left) * (B / 8));
+            } else {
+                constexpr int perByte = 8 / B;
+                int a = (rect.Left + perByte - 1) / perByte, b = rect.Right / perByte;
+                if (a >= b) {
+                    for (int x = rect.Left; x < rect.Right; ++x) Put<B>(row, x, value);
+                    continue;
+                }
+                std::memcpy(row + a, first + a, static_cast<size_t>(b - a));
+                for (int x = rect.Left; x < a * perByte; ++x) Put<B>(row, x, value);
+                for (int x = b * perByte; x < rect.Right; ++x) Put<B>(row, x, value);
+            }
         }
     });
 }
@@ -278,10 +294,28 @@ void TDIBSurface::SetBitCount(int bitCount) {
     TDIBSurface converted;
     std::memcpy(converted.ColorTable, ColorTable, sizeof ColorTable);
     converted.SetSize(width_, height_, bitCount);
-    for (int y = 0; y < height_; ++y) {
-        for (int x = 0; x < width_; ++x) {
-            uint32_t c = PixelToColor(Pixel(x, y));
-            converted.SetPixel(x, y, converted.ColorToPixel(c & 0xFF, c >> 8 & 0xFF, c >> 16 & 0xFF));
+    if (bitCount_ <= 8) {
+        // From a palette: one conversion per colour-table entry, then rows.
+        uint32_t values[256];
+        for (int i = 0; i < (1 << bitCount_); ++i) {
+            uint32_t c = PixelToColor(static_cast<uint32_t>(i));
+            values[i] = converted.ColorToPixel(c & 0xFF, c >> 8 & 0xFF, c >> 16 & 0xFF);
+        }
+        ByBits(bitCount_, [&]<int From>() {
+            ByBits(converted.bitCount_, [&]<int To>() {
+                for (int y = 0; y < height_; ++y) {
+                    const uint8_t* s = RowAt(y);
+                    uint8_t* d = converted.RowAt(y);
+                    for (int x = 0; x < width_; ++x) Put<To>(d, x, values[Get<From>(s, x)]);
+                }
+            });
+        });
+    } else {
+        for (int y = 0; y < height_; ++y) {
+            for (int x = 0; x < width_; ++x) {
+                uint32_t c = PixelToColor(Pixel(x, y));
+                converted.SetPixel(x, y, converted.ColorToPixel(c & 0xFF, c >> 8 & 0xFF, c >> 16 & 0xFF));
+            }
         }
     }
     bits_.swap(converted.bits_);

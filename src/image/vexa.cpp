@@ -286,13 +286,31 @@ void TVexaLayer::LoadFromStream(TStream& stream, const TVexaHeader& header) {
 
 namespace {
 
-void ClearWhere(TDIBSurface& surface, uint32_t value) {
+// Calls found(x, y) for every pixel whose raw value is value, rows from the
+// top and each row from the left, until found returns false.
+template <typename Found>
+void FindPixels(const TDIBSurface& surface, uint32_t value, Found found) {
     for (int y = 0; y < surface.Height(); ++y) {
-        uint8_t* m = surface.Mask->ScanLine(y);
+        const uint8_t* row = surface.ScanLine(y);
         for (int x = 0; x < surface.Width(); ++x) {
-            if (surface.Pixel(x, y) == value) m[x] = 0;
+            uint32_t v;
+            switch (surface.BitCount()) {
+                case 1: v = row[x >> 3] >> (7 - (x & 7)) & 1; break;
+                case 4: v = x & 1 ? row[x >> 1] & 0xF : row[x >> 1] >> 4; break;
+                case 8: v = row[x]; break;
+                default: v = surface.Pixel(x, y); break;
+            }
+            if (v == value && !found(x, y)) return;
         }
     }
+}
+
+void ClearWhere(TDIBSurface& surface, uint32_t value) {
+    TDIBSurface& mask = *surface.Mask;
+    FindPixels(surface, value, [&](int x, int y) {
+        mask.ScanLine(y)[x] = 0;
+        return true;
+    });
 }
 
 }  // namespace
@@ -489,15 +507,11 @@ void TVexaFrameList::Prepare(TVexaFrame& frame, bool keepLayers) {
     TDIBSurface& s = frame.Surface;
     int foundX = -1, foundY = -1;
     if (frame.TransValue >= 0) {
-        for (int y = 0; y < s.Height() && foundX < 0; ++y) {
-            for (int x = 0; x < s.Width(); ++x) {
-                if (s.Pixel(x, y) == static_cast<uint32_t>(frame.TransValue)) {
-                    foundX = x;
-                    foundY = y;
-                    break;
-                }
-            }
-        }
+        FindPixels(s, static_cast<uint32_t>(frame.TransValue), [&](int x, int y) {
+            foundX = x;
+            foundY = y;
+            return false;
+        });
     }
     Charge(s.Width(), s.Height(), 24);
     s.SetBitCount(24);
