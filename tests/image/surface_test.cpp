@@ -125,6 +125,16 @@ TEST(SurfaceFill, ClippedAndPerBitCount) {
     EXPECT_EQ(s.ScanLine(0)[1], 0xAA);
     EXPECT_EQ(s.ScanLine(0)[2], 0x00);
 
+    // Several rows with partial bytes at both ends.
+    for (auto [bits, left, right] : {std::tuple{1, 3, 19}, std::tuple{1, 9, 11}, std::tuple{4, 1, 6},
+                                     std::tuple{4, 2, 4}}) {
+        Make(s, 21, 3, bits, 0);
+        s.FillRect({left, 0, right, 3}, 1);
+        for (int y = 0; y < 3; ++y)
+            for (int x = 0; x < 21; ++x)
+                EXPECT_EQ(s.Pixel(x, y), x >= left && x < right ? 1u : 0u) << bits << " " << x << "," << y;
+    }
+
     Make(s, 2, 2, 15, 0xFFFF);
     EXPECT_EQ(s.Pixel(1, 1), 0x7FFFu);
     Make(s, 2, 2, 16, 0x1FFFF);
