@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "wizard/shell_link.h"
+
 namespace qi {
 
 enum class TModalResult { mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrYes = 6, mrNo = 7 };
@@ -32,6 +34,11 @@ public:
     virtual ~IMessagePump() = default;
     virtual void ProcessMessages() = 0;
     virtual void BringToFront() {}
+    // What the end of an installation shows the user: the new Start-menu
+    // folder in the file manager and the readme in its program. A view
+    // without a desktop (and a test) may do nothing.
+    virtual void OpenShortcutFolder(TShellLinkType linkType, const std::string& subDir);
+    virtual void OpenDocument(const std::string& file, const std::string& folder);
 };
 
 // The fixed pauses after shortcuts, registry changes and disc prompts.

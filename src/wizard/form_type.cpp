@@ -369,10 +369,8 @@ bool TFormType::CheckModalEnd() {
     return canClose;
 }
 
-// The runs of the "copy" and "delete" pages are not part of this build yet;
-// reaching them is reported like any other error of page work.
-bool TFormType::InstallationRun() { throw Error("インストール処理はこの版ではまだ使えません"); }
-
+// The run of the "copy" page is in install_run.cpp; the one of the "delete"
+// page is not part of this build yet.
 bool TFormType::UninstallationRun() { throw Error("アンインストール処理はこの版ではまだ使えません"); }
 
 // Save data in the installation folder, else in a user's save folder.

@@ -71,6 +71,14 @@ public:
     void UpdateRequiredSize();
     void UpdateDriveFreeLabel();
 
+    // ---- Work of the copy page ----
+    // The archive's progress while the data file is built, and while it is
+    // checked.
+    void OnBuildProgress(int64_t size, int index, int count, bool& cancel);
+    void OnCheckProgress(int index, int count, bool& cancel);
+    void CreateShortcuts();
+    void ShowReadme();
+
     // ---- Controls ----
     std::string Caption;
     TNotebook Notebook;
@@ -121,6 +129,9 @@ protected:
         return boxes_.MessageDlg(kind, buttons, text);
     }
     bool ValidateInstallFolder();
+    // The Start-menu folder the shortcuts go into: all users' on the NT
+    // family, the user's own otherwise.
+    static TShellLinkType ProgramsMenu();
     bool HoldsSameGame(const std::string& folder) const;
 
     TQuorInstallSet& settings_;

@@ -1,0 +1,273 @@
+#include <gtest/gtest.h>
+
+#include "wizard/run_harness.h"
+
+namespace qi {
+namespace {
+
+using R = TModalResult;
+using test::Dos;
+using test::Entry;
+using test::ReadBytes;
+
+class InstallRun : public test::RunTest {};
+
+TEST_F(InstallRun, OneDiscThroughEveryPage) {
+    settings.HelloText = "hello";
+    settings.LicenseText = "license";
+    settings.ReadmeFile = "readme.txt";
+    settings.OpenReadme = true;
+    PutSourceFiles({{"game.exe", "exe"}, {"install.exe", "setup"}, {"readme.txt", "read me"},
+                    {"Voice\\a.ogg", "sound"}, {"sub\\deep\\doc.txt", "doc"}});
+    Put(disc / "notlisted.txt", "stray");
+    PutArchive({Entry("scene.txt", "scene", Dos(2020, 1, 1)), Entry("quor.qpb", "project", Dos(2020, 1, 1))});
+    settings.SaveToFile(disc / "install.dat");  // the disc's own settings are not copied unless listed
+
+    TFormType& f = Create();
+    ASSERT_EQ(PageName(f), "Hello");
+    f.btnNextClick();
+    f.CheckLicense.Checked = true;
+    f.CheckLicenseClick();
+    f.btnNextClick();
+    ASSERT_EQ(PageName(f), "file");
+    f.CheckData.Checked = true;
+    f.CheckDataClick();
+    f.btnNextClick();
+    ASSERT_EQ(PageName(f), "seldir");
+    f.btnNextClick();
+    ASSERT_EQ(PageName(f), "confirm");
+    f.btnNextClick();
+
+    EXPECT_EQ(PageName(f), "exit");
+    EXPECT_EQ(f.btnAbort.Caption, "閉じる(&C)");
+    EXPECT_TRUE(boxes.asked.empty());
+    EXPECT_EQ(f.Progress.Max, f.RequiredBytes / 10);
+    EXPECT_FALSE(f.Progress.Visible);
+
+    EXPECT_EQ(ReadBytes(target / "game.exe"), "exe");
+    EXPECT_EQ(ReadBytes(target / "sub\\deep\\doc.txt"), "doc");
+    EXPECT_FALSE(platform::FileExists(target / "Voice\\a.ogg"));  // sound not chosen
+    EXPECT_FALSE(platform::FileExists(target / "notlisted.txt"));
+    EXPECT_EQ(DataEntry("scene.txt"), "scene");
+    EXPECT_EQ(DataEntry("quor.qpb"), "project");
+
+    TQuorInstallSet saved = Saved();
+    EXPECT_TRUE(saved.Installed);
+    EXPECT_TRUE(saved.DataInstalled);
+    for (const char* name : {"game.exe", "install.exe", "readme.txt", "sub\\deep\\doc.txt", "game.dat", "game.ext",
+                             "install.dat"}) {
+        EXPECT_TRUE(Listed(saved, name)) << name;
+    }
+    EXPECT_EQ(saved.InstalledFileCount(), 7);
+    EXPECT_EQ(settings.GetValue("InstallPath", ""), target.Path());
+
+    EXPECT_TRUE(LinkExists(MenuFolder(), settings.Title));
+    EXPECT_TRUE(LinkExists(MenuFolder(), settings.Title + "のアンインストール"));
+    EXPECT_TRUE(LinkExists(MenuFolder(), "お読みください"));
+    ASSERT_EQ(pump.openedFolders.size(), 1u);
+    ASSERT_EQ(pump.openedDocuments.size(), 1u);
+    EXPECT_EQ(pump.openedDocuments[0], target / "readme.txt");
+    EXPECT_EQ(waits.waits, (std::vector<unsigned>{2000, 1000, 1000}));
+}
+
+// Disc 1 is still in the drive when disc 2 is asked for; the user aborts,
+// thinks better of it and inserts disc 2.
+TEST_F(InstallRun, TwoDiscsKeepTheFirstDiscsRecords) {
+    settings.SetDiscCount(2);
+    settings.DataSizes = {1000, 1000};
+    settings.ProgramSizes = {100, 100};
+    settings.SoundSizes = {0, 0};
+    settings.MovieSizes = {0, 0};
+    PutSourceFiles({{"game.exe", "exe"}, {"one.txt", "1"}});
+    PutArchive({Entry("a.txt", "disc one", Dos(2020, 1, 1))});
+    settings.SaveToFile(disc / "install.dat");
+
+    TQuorInstallSet second = settings;
+    second.DiscIndex = 1;
+    second.SourceFiles = {"two.txt"};
+    auto insertSecondDisc = [&] {
+        archive->Open("");  // already released by the run
+        for (const char* name : {"game.exe", "one.txt", "game.dat", "install.dat"}) platform::RemoveFile(disc / name);
+        Put(disc / "two.txt", "2");
+        test::WriteBytes(disc / "game.dat", test::Archive({Entry("b.txt", "disc two", Dos(2020, 1, 1))}, 102));
+        second.SaveToFile(disc / "install.dat");
+    };
+    boxes.beforeAnswer = [&](size_t index) {
+        if (index == 3) insertSecondDisc();
+    };
+    boxes.answers = {R::mrOk, R::mrAbort, R::mrNo, R::mrOk};
+
+    TFormType& f = Create();
+    ASSERT_EQ(PageName(f), "Media");
+    EXPECT_TRUE(f.RadioDiskAll.Checked);
+    Install();
+
+    ASSERT_EQ(boxes.asked.size(), 4u);
+    for (size_t i : {0u, 1u, 3u}) {
+        EXPECT_EQ(boxes.asked[i].text, "ディスク2を入れてからOKをクリックしてください");
+        EXPECT_EQ(boxes.asked[i].buttons, mbOK | mbAbort);
+    }
+    EXPECT_EQ(boxes.asked[2].text, "インストールを中断しますか？");
+    EXPECT_EQ(waits.waits.front(), 500u);
+    EXPECT_EQ(PageName(*form), "exit");
+
+    EXPECT_EQ(ReadBytes(target / "one.txt"), "1");
+    EXPECT_EQ(ReadBytes(target / "two.txt"), "2");
+    EXPECT_EQ(DataEntry("a.txt"), "disc one");
+    EXPECT_EQ(DataEntry("b.txt"), "disc two");
+    TQuorInstallSet saved = Saved();
+    EXPECT_EQ(saved.DiscIndex, 1);
+    for (const char* name : {"game.exe", "one.txt", "two.txt", "game.dat", "game.ext", "install.dat"}) {
+        EXPECT_TRUE(Listed(saved, name)) << name;
+    }
+}
+
+TEST_F(InstallRun, AbortConfirmedAtTheDiscPromptWritesNoRecord) {
+    settings.SetDiscCount(2);
+    settings.DataSizes = {1000, 1000};
+    settings.ProgramSizes = {100, 100};
+    settings.SoundSizes = {0, 0};
+    settings.MovieSizes = {0, 0};
+    PutSourceFiles({{"game.exe", "exe"}});
+    PutArchive({Entry("a.txt", "a", Dos(2020, 1, 1))});
+    boxes.answers = {R::mrAbort, R::mrYes};
+    TFormType& f = Install();
+    EXPECT_EQ(PageName(f), "copy");
+    EXPECT_EQ(f.ModalResult, R::mrAbort);
+    EXPECT_TRUE(f.CheckModalEnd());
+    EXPECT_EQ(ReadBytes(target / "game.exe"), "exe");  // nothing is rolled back
+    EXPECT_FALSE(platform::FileExists(target / "install.dat"));
+    EXPECT_EQ(settings.GetValue("InstallPath", ""), "");
+}
+
+// A plain file that cannot be written (a folder stands in its way) is
+// named; the user may go on without it or stop.
+TEST_F(InstallRun, PlainFileThatCannotBeCopiedIsReported) {
+    PutSourceFiles({{"game.exe", "exe"}, {"blocked.txt", "x"}, {"z.txt", "z"}});
+    PutArchive({});
+    platform::CreateFolders(target / "blocked.txt");
+
+    boxes.answers = {R::mrYes};
+    TFormType& f = Install();
+    ASSERT_EQ(boxes.asked.size(), 1u);
+    EXPECT_EQ(boxes.asked[0].kind, TMsgDlgType::mtWarning);
+    EXPECT_EQ(boxes.asked[0].buttons, mbYes | mbNo);
+    EXPECT_NE(boxes.asked[0].text.find(target / "blocked.txt"), std::string::npos);
+    EXPECT_EQ(PageName(f), "exit");
+    EXPECT_EQ(ReadBytes(target / "z.txt"), "z");
+    TQuorInstallSet saved = Saved();
+    EXPECT_FALSE(Listed(saved, "blocked.txt"));
+    EXPECT_TRUE(Listed(saved, "z.txt"));
+
+    boxes.asked.clear();
+    boxes.answers = {R::mrNo};
+    platform::RemoveFile(target / "install.dat");
+    TFormType& g = Install();
+    EXPECT_EQ(boxes.asked.size(), 1u);
+    EXPECT_EQ(PageName(g), "copy");
+    EXPECT_EQ(g.ModalResult, R::mrAbort);
+    EXPECT_FALSE(platform::FileExists(target / "install.dat"));
+}
+
+TEST_F(InstallRun, AbortDuringCopyingStops) {
+    PutSourceFiles({{"game.exe", "exe"}, {"b.txt", "b"}});
+    PutArchive({Entry("a.txt", "a", Dos(2020, 1, 1))});
+    int calls = 0;
+    pump.onMessages = [&] {
+        if (++calls == 2) form->btnAbortClick();
+    };
+    boxes.answers = {R::mrYes};
+    TFormType& f = Install();
+    EXPECT_EQ(f.ModalResult, R::mrAbort);
+    EXPECT_EQ(PageName(f), "copy");
+    EXPECT_FALSE(platform::FileExists(target / "install.dat"));
+    EXPECT_FALSE(platform::FileExists(target / "game.dat"));
+}
+
+// Entries flagged as loose files are written out one by one; no data file
+// is made, so none is checked.
+TEST_F(InstallRun, ExtractFilesWritesLooseEntries) {
+    settings.ExtractFiles = true;
+    PutSourceFiles({{"game.exe", "plain files are not copied"}});
+    PutArchive({Entry("game.exe", "exe", Dos(2021, 3, 1), 1), Entry("same.txt", "new", Dos(2021, 3, 1), 1),
+                Entry("old.txt", "newer", Dos(2021, 3, 1), 1), Entry("data\\in.txt", "inner", Dos(2021, 3, 1), 1),
+                Entry("packed.txt", "merged only", Dos(2021, 3, 1), 0),
+                Entry("install.dat", "never", Dos(2021, 3, 1), 1)});
+    Put(target / "same.txt", "kept");
+    platform::SetFileDosTime(target / "same.txt", static_cast<uint32_t>(Dos(2021, 3, 1)));
+    Put(target / "old.txt", "old");
+    platform::SetFileDosTime(target / "old.txt", static_cast<uint32_t>(Dos(2019, 3, 1)));
+
+    TFormType& f = Create();
+    f.ShowPage(TFormType::PageIndexOf("copy"));  // the data component left unchosen
+    EXPECT_TRUE(boxes.asked.empty());
+    EXPECT_EQ(PageName(f), "exit");
+    EXPECT_EQ(ReadBytes(target / "game.exe"), "exe");
+    EXPECT_EQ(ReadBytes(target / "same.txt"), "kept");
+    EXPECT_EQ(ReadBytes(target / "old.txt"), "newer");
+    EXPECT_EQ(ReadBytes(target / "data\\in.txt"), "inner");
+    EXPECT_EQ(platform::GetFileDosTime(target / "old.txt"), static_cast<uint32_t>(Dos(2021, 3, 1)));
+    EXPECT_FALSE(platform::FileExists(target / "packed.txt"));
+    EXPECT_FALSE(platform::FileExists(target / "game.dat"));
+    TQuorInstallSet saved = Saved();
+    EXPECT_FALSE(saved.DataInstalled);
+    for (const char* name : {"game.exe", "same.txt", "old.txt", "data\\in.txt", "install.dat"}) {
+        EXPECT_TRUE(Listed(saved, name)) << name;
+    }
+    EXPECT_EQ(saved.InstalledFileCount(), 5);
+}
+
+TEST_F(InstallRun, ExtractFilesRefusesDamagedAndEscapingEntries) {
+    settings.ExtractFiles = true;
+    test::TestEntry damaged = Entry("bad.txt", "content", Dos(2021, 3, 1), 1);
+    damaged.checksum = 0;
+    PutArchive({damaged});
+    Create();
+    try {
+        form->ShowPage(TFormType::PageIndexOf("copy"));
+        ADD_FAILURE() << "damage not noticed";
+    } catch (const Error& e) {
+        EXPECT_EQ(std::string(e.what()), "ファイルが壊れています");
+    }
+    EXPECT_EQ(PageName(*form), "copy");
+    EXPECT_FALSE(platform::FileExists(target / "bad.txt"));
+
+    archive->Open("");
+    PutArchive({Entry("..\\outside.txt", "x", Dos(2021, 3, 1), 1)});
+    EXPECT_THROW(
+        {
+            Create();
+            form->ShowPage(TFormType::PageIndexOf("copy"));
+        },
+        Error);
+    EXPECT_FALSE(platform::FileExists(disc / "outside.txt"));
+    EXPECT_FALSE(platform::FileExists(target / "install.dat"));
+}
+
+// The Windows-folder kind installs its files and records nothing; loose
+// files there are always rewritten.
+TEST_F(InstallRun, WindowsFolderInstallRecordsNothing) {
+    settings.InstallType = 2;
+    settings.ExtractFiles = true;
+    const std::string sub = "qi-run-windows-folder";
+    const std::string windows = AddBackslash(platform::WindowsFolder());
+    PutArchive({Entry(sub + "\\x.dll", "new", Dos(2021, 3, 1), 1)});
+    Put(windows + sub + "\\x.dll", "newest");
+    platform::SetFileDosTime(windows + sub + "\\x.dll", static_cast<uint32_t>(Dos(2022, 3, 1)));
+
+    TFormType& f = Create();
+    EXPECT_EQ(f.InstallFolder(), windows);
+    f.ShowPage(TFormType::PageIndexOf("copy"));
+    EXPECT_EQ(PageName(f), "exit");
+    std::string written = ReadBytes(windows + sub + "\\x.dll");
+    platform::RemoveFile(windows + sub + "\\x.dll");
+    platform::RemoveFolder(windows + sub);
+    EXPECT_EQ(written, "new");
+    EXPECT_FALSE(settings.Installed);
+    EXPECT_EQ(settings.GetValue("InstallPath", ""), "");
+    EXPECT_FALSE(platform::DirectoryExists(MenuFolder()));
+    EXPECT_TRUE(pump.openedFolders.empty());
+}
+
+}  // namespace
+}  // namespace qi
