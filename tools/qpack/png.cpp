@@ -10,7 +10,7 @@ namespace qpack {
 namespace {
 
 const unsigned char kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-constexpr int64_t kMaxPixels = int64_t{1} << 26;
+constexpr int64_t kMaxPixels = int64_t{1} << 24;  // 4096 x 4096
 
 [[noreturn]] void Bad(const std::string& what) { throw std::runtime_error("not a readable PNG: " + what); }
 
