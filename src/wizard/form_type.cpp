@@ -369,9 +369,8 @@ bool TFormType::CheckModalEnd() {
     return canClose;
 }
 
-// The run of the "copy" page is in install_run.cpp; the one of the "delete"
-// page is not part of this build yet.
-bool TFormType::UninstallationRun() { throw Error("アンインストール処理はこの版ではまだ使えません"); }
+// The runs of the "copy" and "delete" pages are in install_run.cpp and
+// uninstall_run.cpp.
 
 // Save data in the installation folder, else in a user's save folder.
 bool TFormType::SaveDataPresent() {

@@ -147,6 +147,9 @@ int64_t DriveFreeMB(char letter);
 // Whether a drive with freeMB megabytes free is too small for requiredBytes:
 // both figures in whole megabytes, so a fraction of a megabyte never warns.
 inline bool NotEnoughSpace(int64_t freeMB, int64_t requiredBytes) { return freeMB < requiredBytes / 1024 / 1024; }
+// Removes every folder below folder, deepest first, and folder itself, that
+// holds nothing at all; folders that still hold anything stay.
+void RemoveEmptyFolders(const std::string& folder);
 // 1 for a sound extension, 2 for a movie extension, 0 otherwise (the
 // extension with its dot, any case).
 int MediaKindOfExt(const std::string& ext);
