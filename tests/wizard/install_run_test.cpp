@@ -184,6 +184,24 @@ TEST_F(InstallRun, AbortDuringCopyingStops) {
     EXPECT_FALSE(platform::FileExists(target / "game.dat"));
 }
 
+// A data file whose content does not match its checksums is reported and
+// the installation stops unrecorded.
+TEST_F(InstallRun, DamagedDataFileStopsTheRun) {
+    PutSourceFiles({{"game.exe", "exe"}});
+    test::TestEntry damaged = Entry("a.txt", "a", Dos(2020, 1, 1));
+    damaged.checksum ^= 1;
+    PutArchive({Entry("ok.txt", "ok", Dos(2020, 1, 1)), damaged});
+    boxes.answers = {R::mrOk};
+    TFormType& f = Install();
+    ASSERT_EQ(boxes.asked.size(), 1u);
+    EXPECT_EQ(boxes.asked[0].kind, TMsgDlgType::mtWarning);
+    EXPECT_EQ(boxes.asked[0].text.rfind("ファイルの内容が正しくありません\r\nインストールしなおしてください\r\n", 0), 0u);
+    EXPECT_EQ(f.LabelCopyCap.Caption, "データファイルをチェックしています");
+    EXPECT_EQ(f.ModalResult, R::mrAbort);
+    EXPECT_FALSE(platform::FileExists(target / "install.dat"));
+    EXPECT_TRUE(platform::FileExists(target / "game.dat"));
+}
+
 // Entries flagged as loose files are written out one by one; no data file
 // is made, so none is checked.
 TEST_F(InstallRun, ExtractFilesWritesLooseEntries) {
