@@ -192,6 +192,13 @@ void TFormType::CreateShortcuts() {
 
 void TFormType::ShowReadme() {
     if (settings_.ReadmeFile.empty() || !settings_.OpenReadme) return;
+    // Only a document of the installation is opened, never a program
+    // elsewhere that a damaged settings file names.
+    try {
+        CheckEntryPath(settings_.ReadmeFile);
+    } catch (const Error&) {
+        return;
+    }
     pump_.OpenDocument(InstallFolder() + settings_.ReadmeFile, InstallFolder());
     waiter_.Wait(1000);
     pump_.BringToFront();

@@ -169,6 +169,37 @@ TEST_F(InstallRun, PlainFileThatCannotBeCopiedIsReported) {
     EXPECT_FALSE(platform::FileExists(target / "install.dat"));
 }
 
+TEST_F(InstallRun, FolderThatCannotBeMadeStopsTheRun) {
+    PutSourceFiles({{"sub\\x.txt", "x"}});
+    PutArchive({});
+    Put(target / "sub", "a file where the folder should be");
+    boxes.answers = {R::mrOk};
+    TFormType& f = Install();
+    ASSERT_EQ(boxes.asked.size(), 1u);
+    EXPECT_EQ(boxes.asked[0].text, "ディレクトリを作成できませんでした");
+    EXPECT_EQ(f.ModalResult, R::mrOk);
+    EXPECT_FALSE(platform::FileExists(target / "install.dat"));
+}
+
+// The all-components kind skips the choices and installs sound and data.
+TEST_F(InstallRun, EverythingKindInstallsAllComponents) {
+    settings.InstallType = 1;
+    settings.ReadmeFile = "..\\..\\elsewhere.exe";
+    settings.OpenReadme = true;
+    PutSourceFiles({{"game.exe", "exe"}, {"bgm.ogg", "sound"}, {"op.mpg", "movie"}});
+    PutArchive({Entry("a.txt", "a", Dos(2020, 1, 1))});
+    TFormType& f = Create();
+    ASSERT_EQ(PageName(f), "seldir");
+    f.btnNextClick();
+    f.btnNextClick();
+    EXPECT_EQ(PageName(f), "exit");
+    EXPECT_EQ(ReadBytes(target / "bgm.ogg"), "sound");
+    EXPECT_EQ(ReadBytes(target / "op.mpg"), "movie");
+    EXPECT_EQ(DataEntry("a.txt"), "a");
+    EXPECT_TRUE(Saved().DataInstalled);
+    EXPECT_TRUE(pump.openedDocuments.empty());  // a readme outside the folder is not opened
+}
+
 TEST_F(InstallRun, AbortDuringCopyingStops) {
     PutSourceFiles({{"game.exe", "exe"}, {"b.txt", "b"}});
     PutArchive({Entry("a.txt", "a", Dos(2020, 1, 1))});
