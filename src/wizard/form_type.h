@@ -122,6 +122,12 @@ protected:
     // its end (and showed the next page itself); false when it stopped early.
     virtual bool InstallationRun();
     virtual bool UninstallationRun();
+    // Steps of the installation run. False when the run is to stop.
+    bool WaitForDisc(int disc);
+    bool CopyPlainFiles(const std::string& folder);
+    // The entries flagged as loose files, written out one by one (an update
+    // of an executable skips the entry of that name).
+    void WriteLooseFiles(TVrFileCollection& archive, const std::string& folder, const std::string& skipName);
     // Whether the save-data box is offered on the "uninst" page.
     virtual bool SaveDataPresent();
 

@@ -204,6 +204,108 @@ void TFormType::ShowReadme() {
     pump_.BringToFront();
 }
 
+bool TFormType::WaitForDisc(int disc) {
+    const std::string source = AddBackslash(sourcePath_);
+    while (settings_.DiscIndex != disc) {
+        TModalResult answer = Ask(TMsgDlgType::mtInformation, mbOK | mbAbort,
+                                  "ディスク" + std::to_string(disc + 1) + "を入れてからOKをクリックしてください");
+        if (answer == TModalResult::mrOk) {
+            waiter_.Wait(500);
+            if (platform::FileExists(source + "install.dat")) {
+                // The new disc's settings replace the old ones, but the
+                // files of the earlier discs stay recorded: the uninstaller
+                // removes what the record lists.
+                std::vector<std::string> earlier = settings_.InstalledFiles;
+                settings_.LoadFromFile(source + "install.dat");
+                std::vector<std::string> listed = std::move(settings_.InstalledFiles);
+                settings_.InstalledFiles = std::move(earlier);
+                for (const auto& name : listed) settings_.AddInstalledFile(name);
+            }
+        } else if (Ask(TMsgDlgType::mtConfirmation, mbYes | mbNo, "インストールを中断しますか？") ==
+                   TModalResult::mrYes) {
+            ModalResult = TModalResult::mrAbort;
+            return false;
+        }
+    }
+    return true;
+}
+
+bool TFormType::CopyPlainFiles(const std::string& folder) {
+    const std::string source = AddBackslash(sourcePath_);
+    ListFilesOptions options;
+    options.recurse = true;
+    std::vector<std::string> files;
+    ListFiles(source, options, files);
+    std::vector<std::string> chosen;
+    for (const auto& file : files) {
+        std::string relative = file.substr(source.size());
+        if (!settings_.IsSourceFile(relative)) continue;
+        int kind = MediaKindOfExt(ExtractFileExt(relative));
+        if (!settings_.UpdateMode && ((kind == 1 && !CheckSound.Checked) || (kind == 2 && !CheckMovie.Checked))) {
+            continue;
+        }
+        chosen.push_back(file);
+    }
+    for (const auto& file : chosen) {
+        const std::string relative = file.substr(source.size());
+        ProgressBytes += FileSizeOrZero(file);
+        Progress.Position = ProgressBytes / 10;
+        LabelCopy.Caption = ExtractFileName(file) + " をコピー中...";
+        pump_.ProcessMessages();
+        if (ModalResult == TModalResult::mrAbort) return false;
+        const std::string dest = folder + relative;
+        const std::string destFolder = ExtractFilePath(dest);
+        if (!platform::CreateFolders(destFolder) && !platform::DirectoryExists(destFolder)) {
+            Ask(TMsgDlgType::mtWarning, mbOK, "ディレクトリを作成できませんでした");
+            ModalResult = TModalResult::mrOk;
+            return false;
+        }
+        if (!CopyInstallFile(file, dest, false)) {
+            // A game with a missing file does not start properly: the user
+            // decides whether to go on without it. It is not recorded.
+            if (Ask(TMsgDlgType::mtWarning, mbYes | mbNo,
+                    dest + "\r\nファイルをコピーできませんでした\r\nこのまま処理を続けますか？") != TModalResult::mrYes) {
+                ModalResult = TModalResult::mrAbort;
+                return false;
+            }
+            continue;
+        }
+        ClearReadOnly(dest);
+        settings_.AddInstalledFile(relative);
+    }
+    return true;
+}
+
+void TFormType::WriteLooseFiles(TVrFileCollection& archive, const std::string& folder,
+                                const std::string& skipName) {
+    for (int i = 0; i < archive.Count(); ++i) {
+        TVrFile& entry = archive.Items(i);
+        if (!entry.LooseFile || SameText(entry.Name(), "install.dat")) continue;
+        if (!skipName.empty() && SameText(entry.Name(), skipName)) continue;
+        CheckEntryPath(entry.Name());
+        const std::string dest = folder + entry.Name();
+        if (platform::FileExists(dest) && settings_.InstallType != 2) {
+            auto time = platform::GetFileDosTime(dest);
+            if (time && *time >= static_cast<uint32_t>(entry.FileTime)) {
+                settings_.AddInstalledFile(entry.Name());
+                continue;
+            }
+        }
+        platform::CreateFolders(ExtractFilePath(dest));
+        TMemoryStream content;
+        archive.ExtractToStream(content, entry.Name());
+        if (entry.Checksum != StreamCrc32(content)) throw Error("ファイルが壊れています");
+        try {
+            ClearReadOnly(dest);
+            content.SaveToFile(dest);
+        } catch (const Error&) {
+            throw Error(dest + "\r\nファイルが作成できません");
+        }
+        platform::SetFileDosTime(dest, static_cast<uint32_t>(entry.FileTime));
+        settings_.AddInstalledFile(entry.Name());
+    }
+}
+
 bool TFormType::InstallationRun() {
     const std::string folder = InstallFolder();
     const std::string source = AddBackslash(sourcePath_);
@@ -252,74 +354,10 @@ bool TFormType::InstallationRun() {
 
         if (settings_.DiscIndex != disc) {
             archive.Open("");
-            while (settings_.DiscIndex != disc) {
-                TModalResult answer = Ask(TMsgDlgType::mtInformation, mbOK | mbAbort,
-                                          "ディスク" + std::to_string(disc + 1) + "を入れてからOKをクリックしてください");
-                if (answer == TModalResult::mrOk) {
-                    waiter_.Wait(500);
-                    if (platform::FileExists(source + "install.dat")) {
-                        // The new disc's settings replace the old ones, but
-                        // the files of the earlier discs stay recorded.
-                        std::vector<std::string> earlier = settings_.InstalledFiles;
-                        settings_.LoadFromFile(source + "install.dat");
-                        std::vector<std::string> listed = std::move(settings_.InstalledFiles);
-                        settings_.InstalledFiles = std::move(earlier);
-                        for (const auto& name : listed) settings_.AddInstalledFile(name);
-                    }
-                } else if (Ask(TMsgDlgType::mtConfirmation, mbYes | mbNo, "インストールを中断しますか？") ==
-                           TModalResult::mrYes) {
-                    ModalResult = TModalResult::mrAbort;
-                    return false;
-                }
-            }
+            if (!WaitForDisc(disc)) return false;
             archive.Open(source + "game.dat");
         }
-
-        if (!settings_.ExtractFiles) {
-            ListFilesOptions options;
-            options.recurse = true;
-            std::vector<std::string> files;
-            ListFiles(source, options, files);
-            std::vector<std::string> copied;
-            for (const auto& file : files) {
-                std::string relative = file.substr(source.size());
-                if (!settings_.IsSourceFile(relative)) continue;
-                int kind = MediaKindOfExt(ExtractFileExt(relative));
-                if (!settings_.UpdateMode &&
-                    ((kind == 1 && !CheckSound.Checked) || (kind == 2 && !CheckMovie.Checked))) {
-                    continue;
-                }
-                copied.push_back(file);
-            }
-            for (const auto& file : copied) {
-                std::string relative = file.substr(source.size());
-                ProgressBytes += FileSizeOrZero(file);
-                Progress.Position = ProgressBytes / 10;
-                LabelCopy.Caption = ExtractFileName(file) + " をコピー中...";
-                pump_.ProcessMessages();
-                if (aborted()) return false;
-                std::string dest = folder + relative;
-                std::string destFolder = ExtractFilePath(dest);
-                if (!platform::CreateFolders(destFolder) && !platform::DirectoryExists(destFolder)) {
-                    Ask(TMsgDlgType::mtWarning, mbOK, "ディレクトリを作成できませんでした");
-                    ModalResult = TModalResult::mrOk;
-                    return false;
-                }
-                if (!CopyInstallFile(file, dest, false)) {
-                    // A game with a missing file does not start properly:
-                    // the user decides whether to go on without it.
-                    if (Ask(TMsgDlgType::mtWarning, mbYes | mbNo,
-                            dest + "\r\nファイルをコピーできませんでした\r\nこのまま処理を続けますか？") !=
-                        TModalResult::mrYes) {
-                        ModalResult = TModalResult::mrAbort;
-                        return false;
-                    }
-                    continue;
-                }
-                ClearReadOnly(dest);
-                settings_.AddInstalledFile(relative);
-            }
-        }
+        if (!settings_.ExtractFiles && !CopyPlainFiles(folder)) return false;
 
         if (run.dest && (CheckData.Checked || settings_.UpdateMode)) {
             TVrFileCollection& dest = *run.dest;
@@ -352,34 +390,7 @@ bool TFormType::InstallationRun() {
             }
         }
 
-        if (settings_.ExtractFiles) {
-            for (int i = 0; i < archive.Count(); ++i) {
-                TVrFile& entry = archive.Items(i);
-                if (!entry.LooseFile || SameText(entry.Name(), "install.dat")) continue;
-                if (updateExe && SameText(entry.Name(), targetName)) continue;
-                CheckEntryPath(entry.Name());
-                std::string dest = folder + entry.Name();
-                if (platform::FileExists(dest) && settings_.InstallType != 2) {
-                    auto time = platform::GetFileDosTime(dest);
-                    if (time && *time >= static_cast<uint32_t>(entry.FileTime)) {
-                        settings_.AddInstalledFile(entry.Name());
-                        continue;
-                    }
-                }
-                platform::CreateFolders(ExtractFilePath(dest));
-                TMemoryStream content;
-                archive.ExtractToStream(content, entry.Name());
-                if (entry.Checksum != StreamCrc32(content)) throw Error("ファイルが壊れています");
-                try {
-                    ClearReadOnly(dest);
-                    content.SaveToFile(dest);
-                } catch (const Error&) {
-                    throw Error(dest + "\r\nファイルが作成できません");
-                }
-                platform::SetFileDosTime(dest, static_cast<uint32_t>(entry.FileTime));
-                settings_.AddInstalledFile(entry.Name());
-            }
-        }
+        if (settings_.ExtractFiles) WriteLooseFiles(archive, folder, targetName);
     }
 
     std::string newExe;

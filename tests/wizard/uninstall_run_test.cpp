@@ -118,17 +118,5 @@ TEST_F(UninstallRun, AbortBeforeTheShortcutsLeavesEverything) {
     EXPECT_EQ(settings.GetValue("InstallPath", ""), target.Path());
 }
 
-TEST(RemoveEmptyFolders, KeepsFoldersThatHoldAnything) {
-    test::ScratchFolder root;
-    platform::CreateFolders(root / "a\\b\\c");
-    platform::CreateFolders(root / "d");
-    test::WriteBytes(root / "d\\hidden", "x");
-    platform::SetAttributes(root / "d\\hidden", platform::kAttrHidden | platform::kAttrReadOnly);
-    RemoveEmptyFolders(root.Path());
-    EXPECT_FALSE(platform::DirectoryExists(root / "a"));
-    EXPECT_TRUE(platform::FileExists(root / "d\\hidden"));
-    EXPECT_TRUE(platform::DirectoryExists(root.Path()));
-}
-
 }  // namespace
 }  // namespace qi
