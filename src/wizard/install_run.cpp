@@ -133,6 +133,14 @@ void CopyProgramPart(const std::string& exe, const std::string& dest) {
     if (program > 0) CopyStreamData(out, source, program);
 }
 
+bool HasEntriesToMerge(TVrFileCollection& archive) {
+    for (int i = 0; i < archive.Count(); ++i) {
+        const TVrFile& entry = archive.Items(i);
+        if (&entry != archive.EOFEntry && !entry.LooseFile) return true;
+    }
+    return false;
+}
+
 // Clean-up on every way out of the run: the destination archive is freed
 // before the work folder that may hold its file goes.
 struct RunResources {
@@ -372,6 +380,9 @@ bool TFormType::InstallationRun() {
                     if (&entry == archive.EOFEntry || entry.LooseFile) continue;
                     WriteEntryToWorkFolder(archive, entry, run.workFolder, dest);
                 }
+            } else if (settings_.UpdateMode && !platform::FileExists(dest.FileName) && !HasEntriesToMerge(archive)) {
+                // An update that brings no data makes no empty data file
+                // for an installation that has none.
             } else if (dest.MergeUpdate(archive)) {
                 settings_.AddInstalledFile(ExtractFileName(SideCarFileName(dest.FileName)));
             }

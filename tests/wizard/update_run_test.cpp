@@ -69,6 +69,19 @@ TEST_F(UpdateRun, InstalledDataFileTakesTwoUpdates) {
     EXPECT_TRUE(data.Verify());
 }
 
+TEST_F(UpdateRun, PlainFilesOnlyMakeNoDataFile) {
+    PutSourceFiles({{"game.exe", "exe"}});
+    Create().ShowPage(TFormType::PageIndexOf("copy"));  // installed without the data component
+    ASSERT_EQ(PageName(*form), "exit");
+    NewPackage({}, {{"game.exe", "exe 2"}});
+    platform::RemoveFile(disc / "game.dat");
+    RunUpdate();
+    EXPECT_EQ(PageName(*form), "exit");
+    EXPECT_EQ(ReadBytes(target / "game.exe"), "exe 2");
+    EXPECT_FALSE(platform::FileExists(target / "game.dat"));
+    EXPECT_FALSE(Listed(Saved(), "game.dat"));
+}
+
 // A game kept as one executable with its data appended.
 class ExecutableUpdate : public UpdateRun {
 protected:
