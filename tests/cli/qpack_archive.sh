@@ -2,29 +2,9 @@
 # Drives the qpack archive commands as a user would:
 # qpack_archive.sh SOURCE_DIR QPACK_COMMAND...
 set -u
-shift
-qpack=("$@")
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cd "$work" || exit 1
+source "$(dirname "$0")/lib.sh"
+qpack=("${cmd[@]}")
 
-failures=0
-check() {  # check NAME EXPECTED_STATUS ACTUAL_STATUS
-  if [ "$2" != "$3" ]; then
-    echo "FAIL: $1: exit status $3, expected $2"
-    failures=$((failures + 1))
-  else
-    echo "ok: $1"
-  fi
-}
-contains() {  # contains NAME FILE TEXT
-  if grep -qF -- "$3" "$2"; then echo "ok: $1"; else
-    echo "FAIL: $1: '$3' not in:"; sed 's/^/  /' "$2"; failures=$((failures + 1)); fi
-}
-same_tree() {  # same_tree NAME DIR1 DIR2
-  if diff -r "$2" "$3" >diff.txt 2>&1; then echo "ok: $1"; else
-    echo "FAIL: $1:"; sed 's/^/  /' diff.txt; failures=$((failures + 1)); fi
-}
 
 # A small tree: text, an incompressible media file, an empty file, a
 # double-byte folder name and a file in a sub-folder.
@@ -46,12 +26,12 @@ contains "json loose flag" list.json '"loose": true'
 "${qpack[@]}" extract game.dat out 2>err.txt; check "extract" 0 $?
 same_tree "create -> extract reproduces the tree" src out
 if [ "$(stat -c %Y out/script/main.txt)" = "$(stat -c %Y src/script/main.txt)" ]; then echo "ok: file time kept"
-else echo "FAIL: file time not kept"; failures=$((failures + 1)); fi
+else fail "file time not kept"; fi
 "${qpack[@]}" extract game.dat one 'script\main.txt' 2>err.txt; check "extract one entry" 0 $?
-[ -f one/script/main.txt ] && [ ! -e one/readme.txt ] || { echo "FAIL: extract NAME"; failures=$((failures + 1)); }
+[ -f one/script/main.txt ] && [ ! -e one/readme.txt ] || fail "extract NAME"
 "${qpack[@]}" cat game.dat 'script\main.txt' >cat.txt 2>err.txt; check "cat" 0 $?
 if cmp -s cat.txt src/script/main.txt; then echo "ok: cat gives the content"
-else echo "FAIL: cat content"; failures=$((failures + 1)); fi
+else fail "cat content"; fi
 "${qpack[@]}" cat game.dat missing.txt >/dev/null 2>err.txt; check "cat missing entry" 1 $?
 contains "missing entry named" err.txt 'missing.txt'
 
@@ -74,7 +54,7 @@ touch -d '2024-05-06 07:08:10' src/empty.txt src/ソフト/bgm.ogg src/readme.tx
 "${qpack[@]}" create update.dat upd --loose 'added.txt' 2>err.txt; check "create update" 0 $?
 "${qpack[@]}" merge base.dat update.dat >merge.txt 2>err.txt; check "merge" 0 $?
 contains "merge counts the newer entry only (loose entries never merge)" merge.txt 'added 1 entry'
-[ -f base.ext ] && echo "ok: side-car written" || { echo "FAIL: no side-car"; failures=$((failures + 1)); }
+[ -f base.ext ] && echo "ok: side-car written" || fail "no side-car"
 "${qpack[@]}" list base.dat >merged.txt 2>err.txt; check "list merged" 0 $?
 contains "replaced entry listed" merged.txt '/readme.txt'
 "${qpack[@]}" verify base.dat 2>err.txt; check "verify merged" 0 $?
@@ -98,11 +78,9 @@ printf 'vf\x63\x00\x00\x00\x01\x00\x00\x00\x0b\x00\x00\x00..\\evil.txt\x21\x00\x
 mkdir -p jail
 "${qpack[@]}" extract evil.dat jail 2>err.txt; check "entry leaving the folder" 1 $?
 contains "refused name" err.txt 'evil.txt'
-[ ! -e evil.txt ] && echo "ok: nothing written outside" || { echo "FAIL: wrote outside"; failures=$((failures + 1)); }
+[ ! -e evil.txt ] && echo "ok: nothing written outside" || fail "wrote outside"
 
 "${qpack[@]}" list >/dev/null 2>&1; check "list without ARCHIVE" 2 $?
 "${qpack[@]}" list nothing.dat >/dev/null 2>err.txt; check "missing archive" 1 $?
 
-if [ "$failures" -eq 0 ]; then echo "qpack archive: all checks passed"; exit 0; fi
-echo "qpack archive: $failures checks failed"
-exit 1
+finish "qpack archive"

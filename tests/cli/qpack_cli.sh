@@ -1,27 +1,10 @@
 #!/usr/bin/env bash
 # Drives qpack as a user would: qpack_cli.sh SOURCE_DIR QPACK_COMMAND...
 set -u
-root=$1
-shift
-qpack=("$@")
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cd "$work" || exit 1
+source "$(dirname "$0")/lib.sh"
+qpack=("${cmd[@]}")
 cp "$root"/tests/cli/*.json . && cp "$root"/samples/demo/install.json sample.json
 
-failures=0
-check() {  # check NAME EXPECTED_STATUS ACTUAL_STATUS
-  if [ "$2" != "$3" ]; then
-    echo "FAIL: $1: exit status $3, expected $2"
-    failures=$((failures + 1))
-  else
-    echo "ok: $1"
-  fi
-}
-contains() {  # contains NAME FILE TEXT
-  if grep -qF -- "$3" "$2"; then echo "ok: $1"; else
-    echo "FAIL: $1: '$3' not in:"; sed 's/^/  /' "$2"; failures=$((failures + 1)); fi
-}
 
 "${qpack[@]}" --help >help.txt 2>&1; check "--help" 0 $?
 contains "--help lists settings show" help.txt "settings show"
@@ -42,7 +25,7 @@ contains "default kept" shown.json '"SetupCaption": ""'
 "${qpack[@]}" settings write shown.json again.dat 2>err.txt; check "write shown" 0 $?
 "${qpack[@]}" settings show again.dat >again.json 2>err.txt; check "show again" 0 $?
 if cmp -s install.dat again.dat && cmp -s shown.json again.json; then echo "ok: round trip"; else
-  echo "FAIL: round trip differs"; failures=$((failures + 1)); fi
+  fail "round trip differs"; fi
 
 "${qpack[@]}" settings write unknown.json x.dat 2>err.txt; check "unknown key" 1 $?
 contains "unknown key named" err.txt 'unknown.json'
@@ -54,6 +37,4 @@ head -c 20 install.dat >short.dat
 contains "truncated names the file" err.txt 'short.dat'
 "${qpack[@]}" settings show nothing.dat >/dev/null 2>err.txt; check "missing file" 1 $?
 
-if [ "$failures" -eq 0 ]; then echo "qpack cli: all checks passed"; exit 0; fi
-echo "qpack cli: $failures checks failed"
-exit 1
+finish "qpack cli"

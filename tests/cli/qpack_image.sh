@@ -1,26 +1,8 @@
 #!/usr/bin/env bash
 # qpack image create, info and render: qpack_image.sh SOURCE_DIR QPACK_COMMAND...
 set -u
-root=$1
-shift
-qpack=("$@")
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cd "$work" || exit 1
-
-failures=0
-check() {  # check NAME EXPECTED_STATUS ACTUAL_STATUS
-  if [ "$2" != "$3" ]; then
-    echo "FAIL: $1: exit status $3, expected $2"; sed 's/^/  /' err.txt 2>/dev/null
-    failures=$((failures + 1))
-  else
-    echo "ok: $1"
-  fi
-}
-contains() {  # contains NAME FILE TEXT
-  if grep -qF -- "$3" "$2"; then echo "ok: $1"; else
-    echo "FAIL: $1: '$3' not in:"; sed 's/^/  /' "$2"; failures=$((failures + 1)); fi
-}
+source "$(dirname "$0")/lib.sh"
+qpack=("${cmd[@]}")
 
 # Source pictures: 37 x 23 RGB and RGBA, unfiltered rows.
 python3 - <<'PY'
@@ -65,7 +47,7 @@ tol = int(sys.argv[3])
 ok = ha == hb and len(a) == len(b) and all(abs(x - y) <= tol for x, y in zip(a, b))
 sys.exit(0 if ok else 1)
 PY
-  then echo "ok: $1"; else echo "FAIL: $1"; failures=$((failures + 1)); fi
+  then echo "ok: $1"; else fail "$1"; fi
 }
 
 for storage in raw zlib; do
@@ -111,5 +93,4 @@ else
   contains "jpeg refused plainly where unsupported" err.txt "JPEG storage is not supported"
 fi
 
-echo "$failures failure(s)"
-[ "$failures" = 0 ]
+finish "qpack image"
