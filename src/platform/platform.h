@@ -195,6 +195,12 @@ std::string Cp932FromUtf8(const std::string& text);
 
 // Puts standard output into binary mode (no newline translation).
 void SetBinaryStdout();
+// The program's whole command line as the system keeps it (Windows), to be
+// split by the program's own rules; nullopt where the system hands over the
+// arguments already split (Linux).
+std::optional<std::string> RawCommandLine();
+// True when standard error is a terminal.
+bool StderrIsTerminal();
 
 // The path of the host's file system that a Windows path stands for
 // (itself on Windows).

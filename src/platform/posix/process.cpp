@@ -2,6 +2,8 @@
 #include <chrono>
 #include <thread>
 
+#include <unistd.h>
+
 #include "platform/platform.h"
 
 namespace qi::platform {
@@ -14,5 +16,10 @@ void SleepMs(unsigned milliseconds) { std::this_thread::sleep_for(std::chrono::m
 
 // Standard output never translates newlines on Linux.
 void SetBinaryStdout() {}
+
+// The arguments arrive already split.
+std::optional<std::string> RawCommandLine() { return std::nullopt; }
+
+bool StderrIsTerminal() { return isatty(2) == 1; }
 
 }  // namespace qi::platform

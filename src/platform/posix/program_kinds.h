@@ -13,6 +13,10 @@ std::string LowerExtension(const std::string& name);
 // that only wine can start.
 bool IsWindowsProgramName(const std::string& name);
 
+// True for an executable file that the host starts itself: an ELF program
+// or a script beginning with "#!", whatever its name ("install.exe" too).
+bool IsHostProgram(const std::string& native);
+
 // Blanks separate arguments; a double quote starts or ends a quoted stretch
 // and is removed; a backslash means nothing special.
 std::vector<std::string> SplitArguments(const std::string& line);

@@ -45,7 +45,11 @@ std::string Value(const std::string& text, bool exec = false) {
 std::string ExecLine(const ShellLinkData& link) {
     std::string native = NativePath(link.target);
     std::string line;
-    if (posix::IsWindowsProgramName(link.target)) {
+    // A host program is started as itself even under a Windows name: the
+    // "install.exe" in an install folder is the Linux setup program.
+    if (posix::IsHostProgram(native)) {
+        line = Quoted(native);
+    } else if (posix::IsWindowsProgramName(link.target)) {
         line = "wine " + Quoted(native);
     } else if (access(native.c_str(), X_OK) == 0 && !posix::IsDirectory(native)) {
         line = Quoted(native);
@@ -61,7 +65,7 @@ std::string IconValue(const ShellLinkData& link) {
     if (extension == ".png" || extension == ".svg" || extension == ".xpm" || extension == ".ico") {
         return NativePath(link.iconFile);
     }
-    return posix::IsWindowsProgramName(link.target) ? "wine" : "";
+    return posix::IsWindowsProgramName(link.target) && !posix::IsHostProgram(NativePath(link.target)) ? "wine" : "";
 }
 
 }  // namespace

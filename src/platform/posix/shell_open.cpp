@@ -45,20 +45,11 @@ std::string FindOnPath(const std::string& program) {
     return {};
 }
 
-bool IsHostProgram(const std::string& native) {
-    if (access(native.c_str(), X_OK) != 0 || posix::IsDirectory(native)) return false;
-    int fd = open(native.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    char magic[4] = {};
-    ssize_t got = read(fd, magic, sizeof magic);
-    close(fd);
-    return (got == 4 && std::string_view(magic, 4) == "\x7F" "ELF") || (got >= 2 && magic[0] == '#' && magic[1] == '!');
-}
 
 // The command line that opens native; empty when nothing can open it.
 std::vector<std::string> CommandFor(const std::string& native, const std::string& utf8Arguments) {
     std::vector<std::string> command;
-    if (IsHostProgram(native)) {
+    if (posix::IsHostProgram(native)) {
         command = {native};
     } else if (posix::IsWindowsProgramName(native)) {
         std::string wine = FindOnPath("wine");

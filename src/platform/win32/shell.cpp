@@ -29,3 +29,14 @@ int ShellOpen(const std::string& file, const std::string& arguments, const std::
 void SleepMs(unsigned milliseconds) { Sleep(milliseconds); }
 
 }  // namespace qi::platform
+
+namespace qi::platform {
+
+std::optional<std::string> RawCommandLine() { return std::string(GetCommandLineA()); }
+
+bool StderrIsTerminal() {
+    DWORD mode = 0;
+    return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
+}
+
+}  // namespace qi::platform
