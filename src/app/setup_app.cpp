@@ -1,0 +1,254 @@
+// The entry sequence and the roles the settings choose.
+#include "app/setup_app.h"
+
+#include <utility>
+
+#include "app/setup_form.h"
+#include "archive/vrfiles.h"
+#include "settings/cp932.h"
+#include "settings/path_helpers.h"
+#include "streams/stream.h"
+
+namespace qi {
+
+namespace {
+
+const std::string kSettingsName = "install.dat";
+const std::string kResourceName = "DUMMY";
+const std::string kResourceType = "BINTYPE";
+const std::string kCopyName = "~qinstall";
+constexpr int kCopyAttempts = 100;
+
+// The last two bytes of a file; empty when it is shorter or unreadable.
+std::string LastTwoBytes(const std::string& fileName) {
+    try {
+        auto file = platform::OpenFile(fileName, platform::Access::Read, platform::Share::Read,
+                                       platform::Disposition::OpenExisting);
+        int64_t size = file->Size();
+        if (size < 2) return {};
+        char tail[2];
+        file->Seek(size - 2);
+        if (file->Read(tail, 2) != 2) return {};
+        return std::string(tail, 2);
+    } catch (const Error&) {
+        return {};
+    }
+}
+
+void ClearReadOnly(const std::string& fileName) {
+    uint32_t attributes = platform::GetAttributes(fileName);
+    if (attributes != platform::kInvalidAttributes && (attributes & platform::kAttrReadOnly)) {
+        platform::SetAttributes(fileName, attributes & ~platform::kAttrReadOnly);
+    }
+}
+
+void LoadSettingsEntry(TVrFileCollection& archive, TQuorInstallSet& settings) {
+    TMemoryStream stream;
+    archive.ExtractToStream(stream, kSettingsName);
+    settings.LoadFromStream(stream, archive.ArchiveName() + ":" + kSettingsName);
+}
+
+}  // namespace
+
+std::string InstallFolderMutexName(const std::string& installPath) {
+    std::string name = AddBackslash(UpperCase(installPath));
+    for (size_t i = 0; i < name.size(); i += CharLength(name, i)) {
+        if (IsPathDelimiter(name, i)) name[i] = '-';
+    }
+    return name;
+}
+
+bool IsTemporaryCopy(const std::string& programFile, const std::string& tempFolder) {
+    const std::string name = ExtractFileName(programFile);
+    return SameText(ExtractFilePath(programFile), AddBackslash(tempFolder)) &&
+           SameText(name.substr(0, kCopyName.size()), kCopyName);
+}
+
+std::string MediumDrive(const std::string& programFile) {
+    std::string folder = ExtractFilePath(programFile);
+    return folder.size() == 3 ? programFile.substr(0, 2) : std::string();
+}
+
+TSetupApp::TSetupApp(ISetupHost& host, TSetupStart start) : host_(host), start_(std::move(start)) {}
+
+TSetupApp::~TSetupApp() = default;
+
+TSetupOutcome TSetupApp::Run() {
+    TSetupOutcome outcome;
+    try {
+        RunSequence(outcome);
+    } catch (const std::exception& e) {
+        // Whatever was held is let go below; nothing is started.
+        outcome.End = TSetupEnd::Failed;
+        outcome.ErrorText = e.what();
+        launchFile_.clear();
+        host_.ShowError(e.what());
+    }
+    EndSequence(outcome);
+    return outcome;
+}
+
+void TSetupApp::Warn(const std::string& text) { host_.Boxes().MessageDlg(TMsgDlgType::mtWarning, mbOK, text); }
+
+void TSetupApp::RunSequence(TSetupOutcome& outcome) {
+    if (!host_.IsUserAdmin()) {
+        Warn("管理者権限で実行してください");
+        outcome.End = TSetupEnd::NotAdmin;
+        return;
+    }
+    launchFile_.clear();
+    launchArguments_.clear();
+
+    settings_ = std::make_unique<TQuorInstallSet>();
+    if (!LoadSettings()) {
+        outcome.End = TSetupEnd::NoSettings;
+        return;
+    }
+
+    // A program running from the install folder (the game) holds a mutex
+    // named after that folder; nothing is to be changed under it.
+    std::string installPath = settings_->GetValue("InstallPath", "");
+    if (!installPath.empty() && platform::MutexExists(InstallFolderMutexName(installPath))) {
+        outcome.End = TSetupEnd::InstallFolderBusy;
+        return;
+    }
+    instanceMutex_ = platform::CreateNamedMutex(settings_->Title);
+    if (!instanceMutex_) {
+        outcome.End = TSetupEnd::AlreadyRunning;
+        return;
+    }
+
+    if (settings_->Installed) {
+        if (!ArgumentGiven()) {
+            // The uninstaller must not run from the file it deletes.
+            outcome.Role = TSetupRole::UninstallFirstRun;
+            if (!MakeTemporaryCopy()) outcome.End = TSetupEnd::CopyFailed;
+            return;
+        }
+        outcome.Role = TSetupRole::Uninstall;
+        ScheduleOwnDeletion();
+        outcome.WizardResult = RunWizard(nullptr);
+        return;
+    }
+    SetupRoles(outcome);
+}
+
+bool TSetupApp::LoadSettings() {
+    if (LoadFromCarriedArchive()) return true;
+    sourcePath_ = ArgumentGiven() ? start_.Arguments[0] : ExtractFilePath(start_.ProgramFile);
+    const std::string fileName = AddBackslash(sourcePath_) + kSettingsName;
+    if (!platform::FileExists(fileName)) {
+        Warn("インストール設定ファイルがありません");
+        return false;
+    }
+    settings_->LoadFromFile(fileName);
+    return true;
+}
+
+bool TSetupApp::LoadFromCarriedArchive() {
+    resourceArchive_ = false;
+    appendedArchive_ = false;
+    auto resource = platform::LoadModuleResource(start_.ProgramFile, kResourceName, kResourceType);
+    resourceArchive_ = resource && resource->size() >= 2 && (*resource)[0] == 'v' && (*resource)[1] == 'f';
+    if (!resourceArchive_) appendedArchive_ = LastTwoBytes(start_.ProgramFile) == "qr";
+
+    TVrFileCollection archive;
+    if (resourceArchive_) {
+        archive.OpenResource(start_.ProgramFile, kResourceName, kResourceType);
+    } else if (appendedArchive_) {
+        archive.Open(start_.ProgramFile);
+    } else if (ArgumentGiven() && platform::FileExists(start_.Arguments[0])) {
+        archive.Open(start_.Arguments[0]);
+        sourcePath_ = start_.Arguments[0];
+    } else {
+        return false;
+    }
+    // The source path of a carried archive is the program's folder, where
+    // a disc's plain files would lie.
+    if (sourcePath_.empty()) sourcePath_ = ArgumentGiven() ? start_.Arguments[0] : ExtractFilePath(start_.ProgramFile);
+    LoadSettingsEntry(archive, *settings_);
+    return true;
+}
+
+void TSetupApp::OpenSharedArchive() {
+    archive_ = std::make_unique<TVrFileCollection>();
+    if (resourceArchive_) {
+        archive_->OpenResource(start_.ProgramFile, kResourceName, kResourceType);
+    } else if (appendedArchive_) {
+        archive_->Open(start_.ProgramFile);
+    } else if (platform::FileExists(sourcePath_)) {
+        archive_->Open(sourcePath_);
+    } else if (settings_->UpdateMode) {
+        archive_->Open(start_.ProgramFile);
+    } else {
+        archive_->Open(AddBackslash(sourcePath_) + "game.dat");
+    }
+}
+
+void TSetupApp::SetupRoles(TSetupOutcome& outcome) {
+    OpenSharedArchive();
+    TQuorInstallSet& settings = *settings_;
+    if (ArgumentGiven() || settings.UpdateMode || settings.InstallType == 2) {
+        outcome.Role = TSetupRole::Setup;
+        if (!settings.ExtractFiles) ScheduleOwnDeletion();
+        outcome.WizardResult = RunWizard(archive_.get());
+    } else {
+        outcome.Role = TSetupRole::Launcher;
+        settings.SetValue("CDDrive", MediumDrive(start_.ProgramFile));
+        TLauncherChoice choice = host_.ShowLauncher(settings, *archive_);
+        if (!choice.Ok) {
+            outcome.End = TSetupEnd::LauncherClosed;
+        } else if (choice.Action == kLaunchGame) {
+            launchFile_ = AddBackslash(settings.GetValue("InstallPath", "")) + settings.ExeFile;
+            launchArguments_.clear();
+        } else if (settings.ExtractFiles || host_.InstallInPlace()) {
+            outcome.WizardResult = RunWizard(archive_.get());
+        } else if (!MakeTemporaryCopy()) {
+            outcome.End = TSetupEnd::CopyFailed;
+        }
+    }
+    archive_.reset();
+}
+
+TModalResult TSetupApp::RunWizard(TVrFileCollection* archive) {
+    TSetupForm form(*settings_, archive, sourcePath_, host_.Boxes(), host_.Pump(), host_.Waiter(), start_.ProgramFile);
+    return host_.RunWizard(form, archive);
+}
+
+// The temporary copy removes itself at the next restart. Only a file that is
+// such a copy is scheduled: a program started by hand with an argument (the
+// single-file download, the setup program of a build) must survive its run.
+void TSetupApp::ScheduleOwnDeletion() {
+    if (IsTemporaryCopy(start_.ProgramFile, start_.TempFolder)) platform::DeleteOnReboot(start_.ProgramFile);
+}
+
+bool TSetupApp::MakeTemporaryCopy() {
+    const std::string folder = AddBackslash(start_.TempFolder);
+    launchFile_ = folder + kCopyName + ".exe";
+    launchArguments_ = "\"" + ExtractFilePath(start_.ProgramFile) + "\"";
+    if (!start_.PassOn.empty()) launchArguments_ += " " + start_.PassOn;
+    ClearReadOnly(launchFile_);
+    for (int i = 0; i < kCopyAttempts; ++i) {
+        if (platform::CopyFileTo(start_.ProgramFile, launchFile_, false)) return true;
+        launchFile_ = folder + kCopyName + std::to_string(i) + ".exe";
+        ClearReadOnly(launchFile_);
+    }
+    Warn("ファイルをコピーできません");
+    launchFile_.clear();
+    return false;
+}
+
+void TSetupApp::EndSequence(TSetupOutcome& outcome) {
+    instanceMutex_.reset();
+    archive_.reset();
+    settings_.reset();
+    if (outcome.End != TSetupEnd::Finished || launchFile_.empty()) return;
+    outcome.LaunchFile = launchFile_;
+    outcome.LaunchArguments = launchArguments_;
+    outcome.StartResult = host_.StartProgram(launchFile_, launchArguments_);
+    if (outcome.StartResult <= 32) {
+        Warn("プログラムを実行できませんでした\r\nエラーコード[" + std::to_string(outcome.StartResult) + "]");
+    }
+}
+
+}  // namespace qi

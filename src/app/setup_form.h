@@ -1,0 +1,32 @@
+#pragma once
+// The wizard as the setup program runs it. On Linux an installed game's
+// uninstaller is this Linux program itself: after an installation the
+// program file is copied into the install folder as "install.exe" (over a
+// Windows "install.exe" the disc may carry), recorded among the installed
+// files, and the uninstall shortcut is made again so that it starts that
+// file directly (a host program is started as itself, never through wine).
+// On Windows the installation relies on the disc to carry "install.exe".
+#include <string>
+
+#include "wizard/form_type.h"
+
+namespace qi {
+
+class TSetupForm : public TFormType {
+public:
+    TSetupForm(TQuorInstallSet& settings, TVrFileCollection* archive, std::string sourcePath, IMessageBoxes& boxes,
+               IMessagePump& pump, IWaiter& waiter, std::string programFile);
+
+    // Whether the uninstaller is the running program copied into the
+    // install folder (Linux), rather than one the game's files carry.
+    static bool PlacesOwnUninstaller();
+
+protected:
+    bool InstallationRun() override;
+
+private:
+    void PlaceUninstaller();
+    std::string programFile_;
+};
+
+}  // namespace qi
