@@ -1,0 +1,97 @@
+#!/usr/bin/env bash
+# Installs and uninstalls a small game with qinstall --silent in a sandbox of
+# its own, as a player would: qinstall_cli.sh SOURCE_DIR QPACK QINSTALL
+set -u
+root=$1
+qpack=$2
+qinstall=$3
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export QINSTALL_ROOT=$work/root
+cd "$work" || exit 1
+
+failures=0
+check() {  # check NAME EXPECTED_STATUS ACTUAL_STATUS
+  if [ "$2" != "$3" ]; then
+    echo "FAIL: $1: exit status $3, expected $2"
+    failures=$((failures + 1))
+  else
+    echo "ok: $1"
+  fi
+}
+contains() {  # contains NAME FILE TEXT
+  if grep -qF -- "$3" "$2"; then echo "ok: $1"; else
+    echo "FAIL: $1: '$3' not in:"; sed 's/^/  /' "$2"; failures=$((failures + 1)); fi
+}
+lacks() {  # lacks NAME FILE TEXT
+  if grep -qF -- "$3" "$2"; then
+    echo "FAIL: $1: '$3' in:"; sed 's/^/  /' "$2"; failures=$((failures + 1)); else echo "ok: $1"; fi
+}
+
+"$qinstall" --help >help.txt 2>&1; check "--help" 0 $?
+contains "--help lists the exit codes" help.txt "Exit codes: 0 done, 1 error"
+"$qinstall" >/dev/null 2>&1; check "no front end chosen" 2 $?
+"$qinstall" --silent --components=voice >/dev/null 2>&1; check "unknown component" 2 $?
+
+mkdir -p disc src
+cat >game.json <<'JSON'
+{
+  "Title": "コマンド行のゲーム",
+  "DefaultFolder": "\\Games\\CliGame",
+  "ReadmeFile": "readme.txt",
+  "ExeFile": "game.exe",
+  "MediumWord": "CD-ROM",
+  "RegistryKey": "QiCli\\Game",
+  "DiscCount": 1,
+  "ProgramSizes": [100], "DataSizes": [100], "SoundSizes": [0], "MovieSizes": [0],
+  "ProgramTotal": 100, "DataTotal": 100, "SoundTotal": 0, "MovieTotal": 0,
+  "SourceFiles": ["game.exe", "readme.txt"],
+  "HelloText": "ようこそ",
+  "LicenseText": "同意してください"
+}
+JSON
+"$qpack" settings write game.json disc/install.dat || exit 1
+echo "scene" >src/scene.txt
+"$qpack" create disc/game.dat src >/dev/null || exit 1
+echo "exe" >disc/game.exe
+echo "read me" >disc/readme.txt
+cp "$qinstall" disc/setup
+
+disc/setup --silent "$work/disc/" >out.txt 2>&1; check "licence not accepted" 4 $?
+contains "says what is missing" out.txt "--accept-license"
+[ ! -e inst ]; check "nothing installed without consent" 0 $?
+
+disc/setup --silent --accept-license "--dir=$work/inst" "--log=$work/install.log" "$work/disc/" >out.txt 2>&1
+check "install" 0 $?
+contains "log ends with the exit code" install.log "exit 0"
+for f in game.exe readme.txt install.dat game.dat install.exe; do
+  [ -f "inst/$f" ]; check "installed $f" 0 $?
+done
+cmp -s disc/setup inst/install.exe; check "the uninstaller is this program" 0 $?
+contains "install path recorded" root/registry.txt '"InstallPath"="Z:\\'
+entry=$(find root -name '*のアンインストール.desktop' | head -1)
+[ -n "$entry" ]; check "uninstall shortcut" 0 $?
+[ -n "$entry" ] && contains "uninstall shortcut starts the program" "$entry" "Exec=\"$work/inst/install.exe\""
+
+# The player starts the uninstaller in the install folder; it starts its
+# temporary copy, which removes the game.
+inst/install.exe --silent "--log=$work/uninstall.log" >out.txt 2>&1; check "uninstaller's first run" 0 $?
+contains "a copy was started" out.txt "~qinstall.exe"
+for _ in $(seq 1 100); do
+  [ -e inst ] || break
+  sleep 0.1
+done
+[ ! -e inst ]; check "install folder removed" 0 $?
+for _ in $(seq 1 50); do
+  [ "$(grep -c 'exit 0' uninstall.log 2>/dev/null)" -ge 2 ] && break
+  sleep 0.1
+done
+contains "the copy uninstalled" uninstall.log "アンインストール"
+lacks "install path removed" root/registry.txt '"InstallPath"'
+[ -z "$(find root -name '*.desktop')" ]; check "shortcuts removed" 0 $?
+
+if [ "$failures" -ne 0 ]; then
+  echo "$failures check(s) failed"
+  exit 1
+fi
+echo "all qinstall checks passed"
