@@ -1,14 +1,46 @@
 #!/usr/bin/env bash
-# The demo: writes a sample "install.dat" with qpack and shows it back.
+# The demo: builds a sample game's disc with qpack, installs it with the
+# setup program's unattended front end as the launcher on the disc would,
+# shows what the installation left, and removes it again through the
+# installed uninstaller -- all inside a sandbox (QINSTALL_ROOT).
 set -euo pipefail
 build=${1:-build/linux}
 qpack=$PWD/$build/qpack
+qinstall=$PWD/$build/qinstall
 sandbox=$PWD/$build/demo
 rm -rf "$sandbox"
-mkdir -p "$sandbox/game"
+mkdir -p "$sandbox/disc" "$sandbox/content/scene"
 export QINSTALL_ROOT=$sandbox/root
+disc=$sandbox/disc
+target=$sandbox/installed
 
-echo "== qpack settings write samples/demo/install.json -> $build/demo/game/install.dat"
-"$qpack" settings write samples/demo/install.json "$sandbox/game/install.dat"
-echo "== qpack settings show $build/demo/game/install.dat"
-"$qpack" settings show "$sandbox/game/install.dat"
+echo "== the disc: settings, plain files, the data archive and the setup program"
+"$qpack" settings write samples/demo/install.json "$disc/install.dat"
+printf 'scene one\n' >"$sandbox/content/scene/one.txt"
+printf 'scene two\n' >"$sandbox/content/scene/two.txt"
+"$qpack" create "$disc/game.dat" "$sandbox/content" >/dev/null
+printf 'the game program\n' >"$disc/memoria.exe"
+printf 'Read me first.\n' >"$disc/readme.txt"
+cp "$qinstall" "$disc/setup"
+(cd "$disc" && ls)
+
+echo "== the launcher on the disc chooses \"install\"; the wizard runs unattended"
+"$disc/setup" --silent --accept-license --dir="$target" --log="$sandbox/install.log" 2>/dev/null
+tail -n 4 "$sandbox/install.log" | sed 's/^/   /'
+
+echo "== the install folder"
+(cd "$target" && ls -l | tail -n +2 | awk '{print "   " $1, $5, $9}')
+echo "== the registry store"
+grep -F 'InstallPath' "$QINSTALL_ROOT/registry.txt" | sed 's/^/   /'
+echo "== the uninstall shortcut starts the installed Linux program directly"
+find "$QINSTALL_ROOT" -name '*.desktop' -path '*アンインストール*' -exec grep -h '^Exec=' {} + | sed 's/^/   /'
+
+echo "== the player starts install.exe in the install folder; its temporary copy removes the game"
+"$target/install.exe" --silent --log="$sandbox/uninstall.log" 2>/dev/null
+for _ in $(seq 1 100); do [ -e "$target" ] || break; sleep 0.1; done
+sleep 0.5
+grep -F -e 'started' -e '[' "$sandbox/uninstall.log" | sed 's/^/   /'
+if [ -e "$target" ]; then echo "   the install folder is still there"; exit 1; fi
+echo "   the install folder is gone; shortcuts left: $(find "$QINSTALL_ROOT" -name '*.desktop' | wc -l)"
+grep -qF 'InstallPath' "$QINSTALL_ROOT/registry.txt" && { echo "   InstallPath still recorded"; exit 1; }
+echo "   InstallPath removed from the registry store"
