@@ -8,17 +8,20 @@ cd "$(dirname "$0")/.."
 jobs=${JOBS:-2}
 export QI_WINEPREFIX=$PWD/build/wineprefix
 
-build() {  # build DIR TOOLCHAIN
-  cmake -S . -B "$1" -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$2" >/dev/null &&
+build() {  # build DIR TOOLCHAIN TRIPLE: with a static libjpeg for that target
+  local deps=$PWD/build/deps/$3
+  JOBS=$jobs scripts/libjpeg-mingw.sh "$3" "$deps" || return 1
+  cmake -S . -B "$1" -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$2" \
+    -DJPEG_INCLUDE_DIR="$deps/include" -DJPEG_LIBRARY="$deps/lib/libjpeg.a" >/dev/null &&
     cmake --build "$1" -j "$jobs"
 }
 
-build build/win32 cmake/mingw-i686.cmake || exit 1
+build build/win32 cmake/mingw-i686.cmake i686-w64-mingw32 || exit 1
 if scripts/wine-run.sh build/win32/qpack.exe --help 2>/dev/null | grep -q '^usage: qpack'; then
   tests=build/win32
 else
   echo "== This machine cannot run 32-bit programs under Wine: the Windows tests run as the 64-bit build of the same sources"
-  build build/win64 cmake/mingw-x86_64.cmake || exit 1
+  build build/win64 cmake/mingw-x86_64.cmake x86_64-w64-mingw32 || exit 1
   tests=build/win64
 fi
 (cd "$tests" && ctest --output-on-failure)
