@@ -2,6 +2,7 @@
 # AddressSanitizer and UndefinedBehaviorSanitizer) and 32-bit Windows
 # (MinGW-w64), whose tests run under Wine (scripts/test-windows.sh).
 JOBS ?= 2
+MAKEFLAGS += --no-print-directory
 LINUX_BUILD := build/linux
 
 .PHONY: setup linux test test-linux test-windows demo clean
@@ -9,9 +10,12 @@ LINUX_BUILD := build/linux
 setup:
 	@bash scripts/setup.sh
 
+# The compiler's output goes to a log, shown in full when the build fails.
 linux: setup
-	@cmake -S . -B $(LINUX_BUILD) -DCMAKE_BUILD_TYPE=Debug -DQI_SANITIZE=ON >/dev/null
-	@cmake --build $(LINUX_BUILD) -j $(JOBS)
+	@echo "== building the Linux programs and tests (log: $(LINUX_BUILD).log)"
+	@mkdir -p build
+	@cmake -S . -B $(LINUX_BUILD) -DCMAKE_BUILD_TYPE=Debug -DQI_SANITIZE=ON >$(LINUX_BUILD).log 2>&1 && \
+	  cmake --build $(LINUX_BUILD) -j $(JOBS) >>$(LINUX_BUILD).log 2>&1 || { cat $(LINUX_BUILD).log; exit 1; }
 
 test-linux: linux
 	@echo "== Linux tests"
