@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "archive/random.h"
+#include "archive/vrfiles.h"
 
 namespace qi::test {
 
@@ -115,6 +116,13 @@ inline std::string Archive(const std::vector<TestEntry>& entries, int version, b
 // An executable image with the archive appended and the 6-byte trailer.
 inline std::string ExecutableWith(const std::string& programImage, const std::string& archive) {
     return programImage + archive + Le32(static_cast<int32_t>(programImage.size())) + "qr";
+}
+
+// The content of an entry as the extraction delivers it.
+inline std::string Extract(TVrFileCollection& archive, const std::string& name) {
+    TMemoryStream memory;
+    archive.ExtractToStream(memory, name);
+    return std::string(memory.Bytes().begin(), memory.Bytes().end());
 }
 
 }  // namespace qi::test

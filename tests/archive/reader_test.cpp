@@ -11,14 +11,9 @@ namespace qi {
 namespace {
 
 using test::Archive;
+using test::Extract;
 using test::ScratchFolder;
 using test::TestEntry;
-
-std::string Extract(TVrFileCollection& archive, const std::string& name) {
-    TMemoryStream memory;
-    archive.ExtractToStream(memory, name);
-    return std::string(memory.Bytes().begin(), memory.Bytes().end());
-}
 
 std::string ErrorText(const std::function<void()>& action) {
     try {
