@@ -30,7 +30,8 @@ lacks() {  # lacks NAME FILE TEXT
 
 "$qinstall" --help >help.txt 2>&1; check "--help" 0 $?
 contains "--help lists the exit codes" help.txt "Exit codes: 0 done, 1 error"
-"$qinstall" >/dev/null 2>&1; check "no front end chosen" 2 $?
+"$qinstall" </dev/null >out.txt 2>&1; check "no settings beside the program" 1 $?
+contains "says so" out.txt "インストール設定ファイルがありません"
 "$qinstall" --silent --components=voice >/dev/null 2>&1; check "unknown component" 2 $?
 
 mkdir -p disc src

@@ -1,5 +1,7 @@
-// qinstall: the setup program. For now the unattended front end (--silent);
-// every decision lies in src/app and the wizard model.
+// qinstall: the setup program, with the interactive terminal front end or
+// the unattended one (--silent); every decision lies in src/app and the
+// wizard model.
+#include <iostream>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -8,6 +10,7 @@
 #include "app/command_line.h"
 #include "app/setup_app.h"
 #include "app/silent.h"
+#include "app/terminal.h"
 #include "platform/platform.h"
 
 namespace {
@@ -84,6 +87,30 @@ private:
     int lastPercent_ = -1;
 };
 
+// The terminal in the core's code page; a folder typed as a Linux path
+// ("d /home/me/games") stands for the Windows path it maps to.
+class ConsoleTerminal : public ITerminal {
+public:
+    void Write(const std::string& text) override {
+        std::fputs(ShownText(text).c_str(), stdout);
+        std::fflush(stdout);
+    }
+    bool ReadLine(std::string& line) override {
+        std::string raw;
+        if (!std::getline(std::cin, raw)) return false;
+        try {
+            if (raw.size() > 2 && raw.compare(0, 2, "d ") == 0) {
+                line = "d " + CoreText(raw.substr(2));
+            } else {
+                line = CoreText(raw);
+            }
+        } catch (const Error&) {
+            line = "?";
+        }
+        return true;
+    }
+};
+
 std::string EndText(TSetupEnd end) {
     switch (end) {
         case TSetupEnd::InstallFolderBusy: return "a program of the install folder (the game) is running";
@@ -98,7 +125,8 @@ void Usage(std::FILE* to) {
                  "usage: qinstall [FOLDER | ARCHIVE] --silent [options]\n"
                  "The game's setup program: launcher, installer, updater and uninstaller. The\n"
                  "settings (install.dat) beside the program, inside it, or in FOLDER or ARCHIVE\n"
-                 "choose the role. Only the unattended front end exists so far.\n\n%s",
+                 "choose the role. Without --silent each page is shown on the terminal and\n"
+                 "answered by typing the letter or number before a button or check box.\n\n%s",
                  SilentHelp().c_str());
 }
 
@@ -117,10 +145,6 @@ int main(int argc, char** argv) {
     if (line.Has("help")) {
         Usage(stdout);
         return ecDone;
-    }
-    if (!line.Has("silent")) {
-        Usage(stderr);
-        return ecUsage;
     }
 
     TSetupStart start;
@@ -151,6 +175,22 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "qinstall: %s\n", problem.c_str());
         return ecUsage;
     }
+    if (!line.Has("silent")) {
+        ConsoleTerminal terminal;
+        TTerminalHost host(terminal, start.ProgramFile);
+        TSetupApp app(host, start);
+        TSetupOutcome outcome = app.Run();
+        std::string why = EndText(outcome.End);
+        if (!why.empty()) std::fprintf(stderr, "%s\n", why.c_str());
+        if (host.Failed() || outcome.End == TSetupEnd::Failed) return ecError;
+        if (outcome.End == TSetupEnd::InstallFolderBusy || outcome.End == TSetupEnd::AlreadyRunning) return ecNeedsHuman;
+        if (outcome.End != TSetupEnd::Finished) return outcome.End == TSetupEnd::LauncherClosed ? ecCancelled : ecError;
+        if (!outcome.LaunchFile.empty()) return outcome.StartResult > 32 ? ecDone : ecError;
+        return outcome.WizardResult == TModalResult::mrCancel || outcome.WizardResult == TModalResult::mrAbort
+                   ? ecCancelled
+                   : ecDone;
+    }
+
     std::FILE* log = nullptr;
     if (line.Has("log")) {
         log = std::fopen(line.Option("log").c_str(), "a");

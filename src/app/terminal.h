@@ -1,0 +1,57 @@
+#pragma once
+// The interactive terminal front end: each wizard page and the launcher
+// shown as text (caption, texts, the controls and their state), the buttons
+// pressed and the check boxes toggled by typing, message boxes as prompts,
+// and a progress bar during the long runs. A view of the same models the
+// windows drive; it decides nothing itself.
+#include <cstdint>
+#include <string>
+
+#include "app/setup_app.h"
+
+namespace qi {
+
+// Lines in and out, in code page 932; the program converts at its edge.
+class ITerminal {
+public:
+    virtual ~ITerminal() = default;
+    virtual void Write(const std::string& text) = 0;
+    // One line without its line break; false at the end of the input.
+    virtual bool ReadLine(std::string& line) = 0;
+    // Rewrites the current line (a progress bar); plain terminals may print
+    // a new line instead.
+    virtual void Status(const std::string& text) { Write(text + "\n"); }
+};
+
+class TTerminalHost : public ISetupHost, IMessageBoxes, IMessagePump, IWaiter {
+public:
+    TTerminalHost(ITerminal& terminal, std::string programFile, bool realPauses = true);
+
+    IMessageBoxes& Boxes() override { return *this; }
+    IMessagePump& Pump() override { return *this; }
+    IWaiter& Waiter() override { return *this; }
+    TModalResult RunWizard(TFormType& form, TVrFileCollection* archive) override;
+    TLauncherChoice ShowLauncher(const TQuorInstallSet& settings, TVrFileCollection& archive) override;
+    void ShowError(const std::string& message) override;
+
+    TModalResult MessageDlg(TMsgDlgType kind, TMsgDlgButtons buttons, const std::string& text) override;
+    void ProcessMessages() override;
+    void Wait(unsigned milliseconds) override;
+
+    bool Failed() const { return failed_; }
+
+private:
+    void ShowPage(TFormType& form);
+    // Reads a command; false when the input ended.
+    bool Ask(std::string& answer);
+
+    ITerminal& terminal_;
+    std::string programFile_;
+    bool realPauses_;
+    bool failed_ = false;
+    bool inputEnded_ = false;
+    TFormType* form_ = nullptr;
+    std::string lastStatus_;
+};
+
+}  // namespace qi
