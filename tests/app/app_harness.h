@@ -75,7 +75,7 @@ protected:
     void SetUp() override {
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
         settings.Title = std::string("QiApp ") + info->test_suite_name() + " " + info->name();
-        settings.RegistryKey = std::string("QiAppTest\\") + info->test_suite_name() + "-" + info->name();
+        settings.RegistryKey = std::string("QiAppTest-") + info->test_suite_name() + "-" + info->name();
         platform::DeleteRegistryTree(platform::RootKey::CurrentUser, "Software\\" + settings.RegistryKey);
         settings.DefaultFolder = "\\QiAppGames\\Game";
         settings.ExeFile = "game.exe";

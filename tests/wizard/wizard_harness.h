@@ -54,13 +54,14 @@ public:
     std::vector<unsigned> waits;
 };
 
-// A registry key of its own per test, removed before and after (tests may
-// run side by side).
+// A registry key of its own per test, removed before and after. Tests run
+// side by side, so no two share a parent key: an uninstallation removes its
+// parents once they are empty.
 class WizardTest : public ::testing::Test {
 protected:
     void SetUp() override {
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        settings.RegistryKey = std::string("QiWizardTest\\") + info->test_suite_name() + "-" + info->name();
+        settings.RegistryKey = std::string("QiWizardTest-") + info->test_suite_name() + "-" + info->name();
         platform::DeleteRegistryTree(platform::RootKey::CurrentUser, "Software\\" + settings.RegistryKey);
         settings.Title = "Game";
         settings.MediumWord = "CD-ROM";
