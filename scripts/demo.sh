@@ -9,27 +9,39 @@ qpack=$PWD/$build/qpack
 qinstall=$PWD/$build/qinstall
 sandbox=$PWD/$build/demo
 rm -rf "$sandbox"
-mkdir -p "$sandbox/disc" "$sandbox/content/scene"
+mkdir -p "$sandbox/disc" "$sandbox/content/scene" "$sandbox/content/bgm"
 export QINSTALL_ROOT=$sandbox/root
 disc=$sandbox/disc
 target=$sandbox/installed
 
 echo "== the disc: settings, plain files, the data archive and the setup program"
 "$qpack" settings write samples/demo/install.json "$disc/install.dat"
-printf 'scene one\n' >"$sandbox/content/scene/one.txt"
-printf 'scene two\n' >"$sandbox/content/scene/two.txt"
-"$qpack" create "$disc/game.dat" "$sandbox/content" >/dev/null
+"$qpack" image create samples/demo/title.png "$sandbox/content/title.vxa" --storage jpeg --scramble 20261208
+for scene in one two; do
+    for _ in $(seq 1 40); do echo "The stars fell on scene $scene."; done >"$sandbox/content/scene/$scene.txt"
+done
+head -c 20000 /dev/urandom >"$sandbox/content/bgm/theme.ogg"
+printf 'How to play.\n' >"$sandbox/content/manual.txt"
+"$qpack" create "$disc/game.dat" "$sandbox/content" --loose manual.txt >/dev/null
+"$qpack" list "$disc/game.dat" | sed 's/^/   /'
 printf 'the game program\n' >"$disc/memoria.exe"
 printf 'Read me first.\n' >"$disc/readme.txt"
 cp "$qinstall" "$disc/setup"
 (cd "$disc" && ls)
 
 echo "== the launcher on the disc chooses \"install\"; the wizard runs unattended"
-"$disc/setup" --silent --accept-license --dir="$target" --log="$sandbox/install.log" 2>/dev/null
+"$disc/setup" --silent --accept-license --dir="$target" --log="$sandbox/install.log" \
+    --save-launcher="$sandbox/launcher.png" --save-backdrop="$sandbox/backdrop.png" 2>/dev/null
 tail -n 4 "$sandbox/install.log" | sed 's/^/   /'
+for picture in launcher backdrop; do
+    [ -s "$sandbox/$picture.png" ] || { echo "   no $picture picture"; exit 1; }
+done
+echo "   the windows as pictures: $build/demo/launcher.png, $build/demo/backdrop.png"
 
 echo "== the install folder"
 (cd "$target" && ls -l | tail -n +2 | awk '{print "   " $1, $5, $9}')
+echo "   game.dat, merged from the disc's archive (its loose entry is left out of merges):"
+"$qpack" list "$target/game.dat" | sed 's/^/   /'
 echo "== the registry store"
 grep -F 'InstallPath' "$QINSTALL_ROOT/registry.txt" | sed 's/^/   /'
 echo "== the uninstall shortcut starts the installed Linux program directly"

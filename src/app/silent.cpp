@@ -68,10 +68,15 @@ void TSilentHost::Stop(bool needsHuman, const std::string& why) {
 TModalResult TSilentHost::MessageDlg(TMsgDlgType kind, TMsgDlgButtons buttons, const std::string& text) {
     if (kind == TMsgDlgType::mtInformation && (buttons & mbAbort)) {
         // A disc prompt: wait for the next disc's settings to appear, a
-        // second at a time, as long as the options allow.
+        // second at a time, as long as the options allow; each disc has
+        // the whole time.
+        if (text != discPrompt_) {
+            discPrompt_ = text;
+            discWaited_ = 0;
+        }
         if (discWaited_ < options_.DiscTimeoutSeconds) {
             if (discWaited_ == 0) report_.Note(text);
-            platform::SleepMs(1000);
+            PauseForDisc(1000);
             ++discWaited_;
             return TModalResult::mrOk;
         }
@@ -88,6 +93,8 @@ TModalResult TSilentHost::MessageDlg(TMsgDlgType kind, TMsgDlgButtons buttons, c
     if (buttons & mbNo) return TModalResult::mrNo;
     return buttons & mbOK ? TModalResult::mrOk : TModalResult::mrNo;
 }
+
+void TSilentHost::PauseForDisc(unsigned milliseconds) { platform::SleepMs(milliseconds); }
 
 void TSilentHost::ProcessMessages() {
     if (!form_) return;

@@ -67,6 +67,10 @@ public:
     // The pauses are for a person watching; nobody is.
     void Wait(unsigned) override {}
 
+protected:
+    // The pause between two looks for the next disc.
+    virtual void PauseForDisc(unsigned milliseconds);
+
 private:
     void Stop(bool needsHuman, const std::string& why);
     void FillPage(TFormType& form, const std::string& page);
@@ -77,6 +81,7 @@ private:
     bool failed_ = false;
     bool needsHuman_ = false;
     bool stopping_ = false;
+    std::string discPrompt_;
     int discWaited_ = 0;
     std::string lastLabel_;
 };

@@ -31,6 +31,28 @@ uint32_t Pixel24(const TDIBSurface& surface, uint32_t color) {
     return surface.ColorToPixel(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
 }
 
+constexpr uint32_t kButtonFace = 0xF0F0F0;
+
+void FillControl(TDIBSurface& out, const TPlacedControl& control, uint32_t color) {
+    out.FillRect({control.Left, control.Top, control.Left + control.Width, control.Top + control.Height},
+                 Pixel24(out, color));
+}
+
+// A push button as the classic raised face: a light edge above and left, a
+// dark one below and right, the shadow just inside it.
+void DrawButtonFace(TDIBSurface& out, const TPlacedControl& button) {
+    constexpr uint32_t kLight = 0xFFFFFF, kShadow = 0xA0A0A0, kDark = 0x696969;
+    const int left = button.Left, top = button.Top;
+    const int right = left + button.Width, bottom = top + button.Height;
+    FillControl(out, button, kButtonFace);
+    out.FillRect({left, top, right, top + 1}, Pixel24(out, kLight));
+    out.FillRect({left, top, left + 1, bottom}, Pixel24(out, kLight));
+    out.FillRect({left + 1, bottom - 2, right - 1, bottom - 1}, Pixel24(out, kShadow));
+    out.FillRect({right - 2, top + 1, right - 1, bottom - 1}, Pixel24(out, kShadow));
+    out.FillRect({left, bottom - 1, right, bottom}, Pixel24(out, kDark));
+    out.FillRect({right - 1, top, right, bottom}, Pixel24(out, kDark));
+}
+
 }  // namespace
 
 void DrawTitleImage(TDXPaintBox& box, const TQuorInstallSet& settings, TVrFileCollection& archive) {
@@ -91,8 +113,17 @@ void RenderBackdrop(const TFormMain& form, const TDXPaintBox& box, TDIBSurface& 
         out.FillRect({0, band.Top, form.ClientWidth, band.Top + band.Height}, Pixel24(out, band.Color));
     }
     PaintDXBox(out, box);
-    const TPlacedControl& footer = form.LabelRight;
-    out.FillRect({footer.Left, footer.Top, footer.Left + footer.Width, footer.Top + footer.Height}, Pixel24(out, 0));
+    FillControl(out, form.LabelRight, 0);
+}
+
+void RenderLauncher(const TFormStart& form, const TDXPaintBox& box, TDIBSurface& out) {
+    out.SetSize(form.ClientWidth, form.ClientHeight, 24);
+    out.FillRect({0, 0, form.ClientWidth, form.ClientHeight}, Pixel24(out, kButtonFace));
+    PaintDXBox(out, box);
+    for (const TPlacedControl* button :
+         {&form.btnStart, &form.btnInstall, &form.btnDirectX, &form.btnWinMedia, &form.btnExit}) {
+        if (button->Visible) DrawButtonFace(out, *button);
+    }
 }
 
 }  // namespace qi

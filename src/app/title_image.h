@@ -34,4 +34,8 @@ void PaintDXBox(TDIBSurface& target, const TDXPaintBox& box);
 // The backdrop: gradient, title image, footer strip.
 void RenderBackdrop(const TFormMain& form, const TDXPaintBox& box, TDIBSurface& out);
 
+// The launcher: the dialog face, the title image, and the visible buttons
+// as raised faces in their places.
+void RenderLauncher(const TFormStart& form, const TDXPaintBox& box, TDIBSurface& out);
+
 }  // namespace qi

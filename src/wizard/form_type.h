@@ -59,6 +59,9 @@ public:
     // the dialog ends.
     bool CheckModalEnd();
 
+    // The settings object of the run.
+    const TQuorInstallSet& Settings() const { return settings_; }
+
     // ---- Pages ----
     static int PageIndexOf(const std::string& name);
     int CurrentPage() const { return Notebook.PageIndex; }

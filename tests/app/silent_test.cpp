@@ -2,6 +2,7 @@
 
 #include "app/setup_form.h"
 #include "app/silent.h"
+#include "app/window_pictures.h"
 #include "settings/path_helpers.h"
 #include "wizard/run_harness.h"
 
@@ -23,12 +24,27 @@ public:
 
 class RecordingSilentHost : public TSilentHost {
 public:
-    using TSilentHost::TSilentHost;
+    RecordingSilentHost(const TSilentOptions& options, ISilentReport& report, std::function<void()> onPause)
+        : TSilentHost(options, report), onPause_(std::move(onPause)) {}
     int StartProgram(const std::string& file, const std::string& arguments) override {
         started.push_back({file, arguments});
         return 42;
     }
     std::vector<std::pair<std::string, std::string>> started;
+
+protected:
+    void PauseForDisc(unsigned) override {
+        if (onPause_) onPause_();
+    }
+
+private:
+    std::function<void()> onPause_;
+};
+
+struct SavedPicture {
+    std::string file;
+    int width = 0, height = 0;
+    std::string problem;
 };
 
 class Silent : public test::RunTest {
@@ -49,9 +65,13 @@ protected:
 
     int Run(std::vector<std::string> arguments) {
         NotedReport report;
-        RecordingSilentHost host(options, report);
+        RecordingSilentHost host(options, report, onPause);
+        TPictureHost picturing(host, pictures, programFile,
+                               [this](const std::string& file, const TDIBSurface& picture, const std::string& problem) {
+                                   saved.push_back({file, picture.Width(), picture.Height(), problem});
+                               });
         TSetupStart start{std::move(arguments), programFile, temp.Path(), ""};
-        TSetupApp app(host, start);
+        TSetupApp app(picturing, start);
         outcome = app.Run();
         notes = report.notes;
         progress = report.progress;
@@ -63,6 +83,9 @@ protected:
     test::ScratchFolder temp;
     std::string programFile;
     TSilentOptions options;
+    std::function<void()> onPause;
+    TPictureRequest pictures;
+    std::vector<SavedPicture> saved;
     TSetupOutcome outcome;
     std::string notes;
     int progress = 0;
@@ -144,10 +167,71 @@ TEST_F(Silent, AMissingSecondDiscStopsTheRunUnrecorded) {
     settings.DataTotal = 200;
     settings.SaveToFile(disc / "install.dat");
     options.AllDiscs = true;
+    options.DiscTimeoutSeconds = 3;
+    int pauses = 0;
+    onPause = [&] { ++pauses; };
     EXPECT_EQ(Run({disc.Path()}), ecNeedsHuman);
+    EXPECT_EQ(pauses, 3);
     EXPECT_NE(notes.find("ディスク2"), std::string::npos);
     EXPECT_FALSE(platform::FileExists(target / "install.dat"));
     EXPECT_EQ(settings.GetValue("InstallPath", "(none)"), "(none)");
+}
+
+// The next disc is inserted while the run waits for it; each disc has the
+// whole time of --disc-timeout.
+TEST_F(Silent, WaitsForEachNextDiscWithinTheTimeout) {
+    settings.SetDiscCount(3);
+    settings.ProgramSizes = {100, 0, 0};
+    settings.DataSizes = {100, 100, 100};
+    settings.SoundSizes = {0, 0, 0};
+    settings.MovieSizes = {0, 0, 0};
+    settings.DataTotal = 300;
+    settings.SaveToFile(disc / "install.dat");
+    options.AllDiscs = true;
+    options.DiscTimeoutSeconds = 2;
+    int pauses = 0;
+    onPause = [&] {
+        // Each disc arrives at the last look the timeout allows.
+        if (++pauses % 2 != 0) return;
+        const int index = pauses / 2;
+        const std::string name = "disc" + std::to_string(index + 1) + ".txt";
+        for (const auto& file : platform::ListDirectory(disc.Path())) platform::RemoveFile(disc / file.name);
+        Put(disc / name, name);
+        WriteBytes(disc / "game.dat", test::Archive({Entry(name, "data of " + name, Dos(2020, 1, 1))}, 102));
+        TQuorInstallSet next = settings;
+        next.DiscIndex = index;
+        next.SourceFiles = {name};
+        next.SaveToFile(disc / "install.dat");
+    };
+    ASSERT_EQ(Run({disc.Path()}), ecDone) << Utf8(notes);
+    EXPECT_EQ(pauses, 4);
+    EXPECT_EQ(ReadBytes(target / "game.exe"), "exe");
+    EXPECT_EQ(ReadBytes(target / "disc3.txt"), "disc3.txt");
+    EXPECT_EQ(DataEntry("scene.txt"), "scene");
+    EXPECT_EQ(DataEntry("disc2.txt"), "data of disc2.txt");
+    EXPECT_EQ(DataEntry("disc3.txt"), "data of disc3.txt");
+}
+
+// The windows' pictures are taken as the run shows them: the launcher on
+// the disc, then the backdrop behind the wizard it starts.
+TEST_F(Silent, SavesTheLauncherAndBackdropPicturesAsShown) {
+    programFile = disc / "setup.exe";
+    WriteBytes(programFile, "the setup program on the disc");
+    pictures = {"launcher.png", "backdrop.png", 640, 480};
+    settings.TitleImage = "missing.vxa";
+    settings.SaveToFile(disc / "install.dat");
+    ASSERT_EQ(Run({}), ecDone) << Utf8(notes);
+    EXPECT_EQ(outcome.Role, TSetupRole::Launcher);
+    ASSERT_EQ(saved.size(), 2u);
+    EXPECT_EQ(saved[0].file, "launcher.png");
+    EXPECT_EQ(saved[0].width, 265);
+    EXPECT_EQ(saved[0].height, 158);
+    EXPECT_NE(saved[0].problem.find("missing.vxa"), std::string::npos);
+    EXPECT_EQ(saved[1].file, "backdrop.png");
+    EXPECT_EQ(saved[1].width, 600);
+    EXPECT_EQ(saved[1].height, 400);
+    EXPECT_EQ(saved[1].problem, saved[0].problem);
+    EXPECT_EQ(ReadBytes(target / "game.exe"), "exe");  // the run itself went on
 }
 
 TEST(SilentOptions, AreCheckedBeforeAnythingRuns) {
@@ -163,6 +247,17 @@ TEST(SilentOptions, AreCheckedBeforeAnythingRuns) {
     EXPECT_NE(ReadSilentOptions(ParseCommandLine({"--components=data,voice"}), options), "");
     EXPECT_NE(ReadSilentOptions(ParseCommandLine({"--disc-timeout=soon"}), options), "");
     EXPECT_NE(ReadSilentOptions(ParseCommandLine({"--dir="}), options), "");
+
+    TPictureRequest pictures;
+    EXPECT_EQ(ReadPictureOptions(ParseCommandLine({"--save-backdrop=b.png", "--screen=1920x1080"}), pictures), "");
+    EXPECT_EQ(pictures.BackdropFile, "b.png");
+    EXPECT_EQ(pictures.LauncherFile, "");
+    EXPECT_EQ(pictures.ScreenWidth, 1920);
+    EXPECT_EQ(pictures.ScreenHeight, 1080);
+    for (const char* screen : {"--screen=1024", "--screen=0x768", "--screen=x", "--screen=99999x2", "--screen=8x-1"}) {
+        EXPECT_NE(ReadPictureOptions(ParseCommandLine({screen}), pictures), "") << screen;
+    }
+    EXPECT_NE(ReadPictureOptions(ParseCommandLine({"--save-launcher"}), pictures), "");
 }
 
 }  // namespace

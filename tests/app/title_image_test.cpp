@@ -2,6 +2,7 @@
 
 #include "app/app_harness.h"
 #include "app/title_image.h"
+#include "app/window_pictures.h"
 #include "image/vexa_writer.h"
 
 #include <memory>
@@ -95,6 +96,32 @@ TEST_F(TitleImage, TiledAndStretchedPictures) {
     EXPECT_EQ(ColorAt(out, 1, 1), kGreen);
     EXPECT_EQ(ColorAt(out, 2, 1), kRed);
     EXPECT_EQ(ColorAt(out, 3, 3), kRed);
+}
+
+// The launcher without runtime installers on the disc: the picture centred
+// in the shrunken window, the buttons as raised faces on top.
+TEST_F(TitleImage, LauncherShowsPictureAndButtonFaces) {
+    settings.TitleImage = "title.vxa";
+    settings.TitleImageMode = 0;
+    TDIBSurface out;
+    ASSERT_EQ(RenderLauncherPicture(settings, ArchiveWith(*Picture(100, 50, kRed)), disc / "setup.exe", out), "");
+    ASSERT_EQ(out.Width(), 265);
+    ASSERT_EQ(out.Height(), 158);
+    constexpr uint32_t kFace = 0xF0F0F0, kLight = 0xFFFFFF, kDark = 0x696969;
+    EXPECT_EQ(ColorAt(out, 5, 5), kFace);
+    EXPECT_EQ(ColorAt(out, 82, 54), kGreen);  // (265 - 100) / 2, (158 - 50) / 2
+    EXPECT_EQ(ColorAt(out, 181, 63), kRed);   // just above the install button
+    EXPECT_EQ(ColorAt(out, 181, 64), kLight);
+    EXPECT_EQ(ColorAt(out, 100, 80), kFace);  // the button hides the picture
+    EXPECT_EQ(ColorAt(out, 28, 116), kLight);  // exit moved up by two steps
+    EXPECT_EQ(ColorAt(out, 240, 144), kDark);
+    EXPECT_EQ(ColorAt(out, 100, 150), kFace);
+
+    archive.Open("");
+    settings.TitleImage = "nothere.vxa";
+    std::string problem = RenderLauncherPicture(settings, ArchiveWith(*Picture(2, 2, kRed)), disc / "setup.exe", out);
+    EXPECT_NE(problem.find("nothere.vxa"), std::string::npos);
+    EXPECT_EQ(ColorAt(out, 82, 54), kFace);
 }
 
 TEST_F(TitleImage, AMissingEntryRaisesAndLeavesTheBoxEmpty) {

@@ -33,6 +33,7 @@ contains "--help lists the exit codes" help.txt "Exit codes: 0 done, 1 error"
 "$qinstall" </dev/null >out.txt 2>&1; check "no settings beside the program" 1 $?
 contains "says so" out.txt "インストール設定ファイルがありません"
 "$qinstall" --silent --components=voice >/dev/null 2>&1; check "unknown component" 2 $?
+"$qinstall" --silent --screen=big >/dev/null 2>&1; check "a screen size that is none" 2 $?
 
 mkdir -p disc src
 cat >game.json <<'JSON'
@@ -62,8 +63,12 @@ disc/setup --silent "$work/disc/" >out.txt 2>&1; check "licence not accepted" 4 
 contains "says what is missing" out.txt "--accept-license"
 [ ! -e inst ]; check "nothing installed without consent" 0 $?
 
-disc/setup --silent --accept-license "--dir=$work/inst" "--log=$work/install.log" "$work/disc/" >out.txt 2>&1
+disc/setup --silent --accept-license "--dir=$work/inst" "--log=$work/install.log" "$work/disc/" \
+  --save-backdrop=backdrop.png --screen=640x480 >out.txt 2>&1
 check "install" 0 $?
+# The PNG signature, then IHDR with the backdrop's size for that screen.
+[ "$(od -An -tx1 -N24 backdrop.png | tr -d ' \n')" = "89504e470d0a1a0a0000000d494844520000025800000190" ]
+check "the backdrop saved as a 600 x 400 PNG" 0 $?
 contains "log ends with the exit code" install.log "exit 0"
 for f in game.exe readme.txt install.dat game.dat install.exe; do
   [ -f "inst/$f" ]; check "installed $f" 0 $?

@@ -11,6 +11,8 @@
 #include "app/setup_app.h"
 #include "app/silent.h"
 #include "app/terminal.h"
+#include "app/window_pictures.h"
+#include "image/png.h"
 #include "platform/platform.h"
 
 namespace {
@@ -128,6 +130,24 @@ void Usage(std::FILE* to) {
                  "choose the role. Without --silent each page is shown on the terminal and\n"
                  "answered by typing the letter or number before a button or check box.\n\n%s",
                  SilentHelp().c_str());
+    std::fprintf(to, "\n%s", PictureHelp().c_str());
+}
+
+// Writes a window's picture as PNG; a picture that cannot be written is
+// reported and the run goes on.
+void SavePicture(const std::string& file, const TDIBSurface& picture, const std::string& problem) {
+    if (!problem.empty()) std::fprintf(stderr, "qinstall: the title image: %s\n", ShownText(problem).c_str());
+    std::string bytes;
+    try {
+        bytes = EncodePng(RgbaFromSurface(picture));
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "qinstall: %s: %s\n", file.c_str(), e.what());
+        return;
+    }
+    std::FILE* out = std::fopen(file.c_str(), "wb");
+    bool written = out && std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
+    if (out && std::fclose(out) != 0) written = false;
+    if (!written) std::fprintf(stderr, "qinstall: cannot write the picture %s\n", file.c_str());
 }
 
 }  // namespace
@@ -170,7 +190,9 @@ int main(int argc, char** argv) {
     start.PassOn = JoinOptions(passOn);
 
     TSilentOptions options;
+    TPictureRequest pictures;
     std::string problem = ReadSilentOptions(line, options);
+    if (problem.empty()) problem = ReadPictureOptions(line, pictures);
     if (!problem.empty()) {
         std::fprintf(stderr, "qinstall: %s\n", problem.c_str());
         return ecUsage;
@@ -178,7 +200,8 @@ int main(int argc, char** argv) {
     if (!line.Has("silent")) {
         ConsoleTerminal terminal;
         TTerminalHost host(terminal, start.ProgramFile);
-        TSetupApp app(host, start);
+        TPictureHost picturing(host, pictures, start.ProgramFile, SavePicture);
+        TSetupApp app(picturing, start);
         TSetupOutcome outcome = app.Run();
         std::string why = EndText(outcome.End);
         if (!why.empty()) std::fprintf(stderr, "%s\n", why.c_str());
@@ -203,7 +226,8 @@ int main(int argc, char** argv) {
     {
         Report report(log);
         TSilentHost host(options, report);
-        TSetupApp app(host, start);
+        TPictureHost picturing(host, pictures, start.ProgramFile, SavePicture);
+        TSetupApp app(picturing, start);
         TSetupOutcome outcome = app.Run();
         std::string why = EndText(outcome.End);
         if (!why.empty()) report.Note(why);

@@ -6,7 +6,7 @@
 #include "image/jpeg_codec.h"
 #include "image/vexa.h"
 #include "image/vexa_writer.h"
-#include "png.h"
+#include "image/png.h"
 
 namespace qpack {
 namespace {
@@ -126,23 +126,8 @@ int Render(const std::vector<std::string>& args) {
                                        std::to_string(list.Count()) + ")");
     }
     const qi::TDIBSurface& s = list.GetFrame(frameIndex).Surface;
-    RgbaImage image;
-    image.Width = s.Width();
-    image.Height = s.Height();
-    image.HasAlpha = s.Mask != nullptr;
-    if (image.Width == 0 || image.Height == 0) throw InputError(files[0], "the frame has no pixels");
-    image.Pixels.resize(static_cast<size_t>(image.Width) * image.Height * 4);
-    for (int y = 0; y < image.Height; ++y) {
-        for (int x = 0; x < image.Width; ++x) {
-            uint32_t c = s.PixelToColor(s.Pixel(x, y));
-            uint8_t* p = image.Pixels.data() + (static_cast<size_t>(y) * image.Width + x) * 4;
-            p[0] = static_cast<uint8_t>(c);
-            p[1] = static_cast<uint8_t>(c >> 8);
-            p[2] = static_cast<uint8_t>(c >> 16);
-            p[3] = image.HasAlpha ? static_cast<uint8_t>(s.Mask->Pixel(x, y)) : 255;
-        }
-    }
-    WriteFile(files[1], EncodePng(image));
+    if (s.Width() == 0 || s.Height() == 0) throw InputError(files[0], "the frame has no pixels");
+    WriteFile(files[1], qi::EncodePng(qi::RgbaFromSurface(s)));
     return kExitOk;
 }
 
@@ -194,9 +179,9 @@ int Create(const std::vector<std::string>& args) {
     if (o.StorageMode == qi::kVexaJpeg && !qi::JpegSupported()) {
         throw UsageError("JPEG storage is not supported in this build");
     }
-    RgbaImage png;
+    qi::RgbaImage png;
     try {
-        png = DecodePng(ReadWholeFile(files[0]));
+        png = qi::DecodePng(ReadWholeFile(files[0]));
     } catch (const std::runtime_error& e) {
         if (dynamic_cast<const InputError*>(&e)) throw;
         throw InputError(files[0], e.what());

@@ -1,11 +1,13 @@
-#include "png.h"
+#include "image/png.h"
 
 #include <zlib.h>
 
 #include <cstdlib>
 #include <cstring>
 
-namespace qpack {
+#include "image/dib_surface.h"
+
+namespace qi {
 
 namespace {
 
@@ -177,4 +179,23 @@ std::string EncodePng(const RgbaImage& image) {
     return out;
 }
 
-}  // namespace qpack
+RgbaImage RgbaFromSurface(const TDIBSurface& s) {
+    RgbaImage image;
+    image.Width = s.Width();
+    image.Height = s.Height();
+    image.HasAlpha = s.Mask != nullptr;
+    image.Pixels.resize(static_cast<size_t>(image.Width) * static_cast<size_t>(image.Height) * 4);
+    for (int y = 0; y < image.Height; ++y) {
+        for (int x = 0; x < image.Width; ++x) {
+            uint32_t c = s.PixelToColor(s.Pixel(x, y));
+            uint8_t* p = image.Pixels.data() + (static_cast<size_t>(y) * image.Width + x) * 4;
+            p[0] = static_cast<uint8_t>(c);
+            p[1] = static_cast<uint8_t>(c >> 8);
+            p[2] = static_cast<uint8_t>(c >> 16);
+            p[3] = image.HasAlpha ? static_cast<uint8_t>(s.Mask->Pixel(x, y)) : 255;
+        }
+    }
+    return image;
+}
+
+}  // namespace qi

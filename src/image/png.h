@@ -1,13 +1,15 @@
 #pragma once
-// A small PNG reader and writer for the image commands: 8-bit RGB or RGBA
-// out; in, every colour type at 8 bits per sample, palette and grey at fewer,
-// and 16 bits (the high byte kept). No interlacing.
+// A small PNG reader and writer for pictures leaving or entering the
+// system: 8-bit RGB or RGBA out; in, every colour type at 8 bits per sample,
+// palette and grey at fewer, and 16 bits (the high byte kept). No interlacing.
 #include <cstdint>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
-namespace qpack {
+namespace qi {
+
+class TDIBSurface;
 
 struct RgbaImage {
     int Width = 0, Height = 0;
@@ -19,5 +21,7 @@ struct RgbaImage {
 RgbaImage DecodePng(const std::string& bytes);
 // RGB, or RGBA when HasAlpha.
 std::string EncodePng(const RgbaImage& image);
+// The surface's colours; its mask, when it has one, as alpha.
+RgbaImage RgbaFromSurface(const TDIBSurface& surface);
 
-}  // namespace qpack
+}  // namespace qi
