@@ -118,7 +118,7 @@ void CompressMemoryStream(TMemoryStream& m) {
     m.Seek(0, SeekOrigin::End);
 }
 
-void DecompressMemoryStream(TMemoryStream& m, const std::string& entryName) {
+void DecompressMemoryStream(TMemoryStream& m, const std::string& entryName, int64_t maxSize) {
     const std::string who = entryName.empty() ? std::string() : entryName + ":";
     z_stream z{};
     if (inflateInit(&z) != Z_OK) throw Error(who + "展開を開始できません");
@@ -135,12 +135,17 @@ void DecompressMemoryStream(TMemoryStream& m, const std::string& entryName) {
             left -= piece;
         }
         size_t done = out.size();
-        out.resize(done + static_cast<size_t>(kInflateBlock));
+        if (static_cast<int64_t>(done) > maxSize) {
+            inflateEnd(&z);
+            throw Error(who + "展開したデータが大きすぎます(" + std::to_string(maxSize) + "バイトまで)");
+        }
+        const int64_t block = std::min(kInflateBlock, maxSize + 1 - static_cast<int64_t>(done));
+        out.resize(done + static_cast<size_t>(block));
         z.next_out = out.data() + done;
-        z.avail_out = static_cast<uInt>(kInflateBlock);
+        z.avail_out = static_cast<uInt>(block);
         result = inflate(&z, Z_NO_FLUSH);
-        out.resize(done + static_cast<size_t>(kInflateBlock) - z.avail_out);
-        if (result == Z_STREAM_END) break;
+        out.resize(done + static_cast<size_t>(block) - z.avail_out);
+        if (result == Z_STREAM_END && static_cast<int64_t>(out.size()) <= maxSize) break;
         bool stuck = result == Z_BUF_ERROR && z.avail_in == 0 && left == 0;
         if ((result != Z_OK && result != Z_BUF_ERROR) || stuck) {
             std::string detail = stuck ? "途中で切れています" : z.msg ? z.msg : "zlib " + std::to_string(result);

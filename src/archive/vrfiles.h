@@ -115,8 +115,12 @@ void CheckEntryPath(const std::string& name);
 // zlib at level 1 in place; M's position is at its end afterwards.
 void CompressMemoryStream(TMemoryStream& m);
 // Inflates a zlib stream in place; position 0 afterwards. A damaged or cut
-// stream raises an error naming entryName (when given).
-void DecompressMemoryStream(TMemoryStream& m, const std::string& entryName = std::string());
+// stream, or one that inflates to more than maxSize bytes (a few bytes of
+// zlib can stand for gigabytes), raises an error naming entryName (when
+// given).
+constexpr int64_t kMaxInflatedSize = int64_t{1} << 30;
+void DecompressMemoryStream(TMemoryStream& m, const std::string& entryName = std::string(),
+                            int64_t maxSize = kMaxInflatedSize);
 // CRC-32 of the whole stream (position at its end afterwards).
 uint32_t StreamCrc32(TStream& s);
 // CRC-32 of the next count bytes of s, read in pieces of bufferSize bytes;

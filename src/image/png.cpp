@@ -90,7 +90,11 @@ RgbaImage DecodePng(const std::string& bytes) {
     const int64_t bitsPerPixel = int64_t{channels} * depth;
     const int64_t stride = (width * bitsPerPixel + 7) / 8;
     const int64_t step = std::max<int64_t>(1, bitsPerPixel / 8);
-    std::vector<uint8_t> raw(static_cast<size_t>((stride + 1) * height));
+    // Deflate packs at most about 1032 bytes into one: image data too short
+    // for the size is refused before the rows are allocated.
+    const int64_t rawBytes = (stride + 1) * height;
+    if (rawBytes / 1032 > static_cast<int64_t>(idat.size())) Bad("image data too short for the size");
+    std::vector<uint8_t> raw(static_cast<size_t>(rawBytes));
     uLongf rawSize = static_cast<uLongf>(raw.size());
     if (uncompress(raw.data(), &rawSize, reinterpret_cast<const Bytef*>(idat.data()), static_cast<uLong>(idat.size())) !=
             Z_OK ||

@@ -257,7 +257,7 @@ void TVexaLayer::LoadFromStream(TStream& stream, const TVexaHeader& header) {
     } else {
         TMemoryStream scratch;
         CopyStreamData(scratch, stream, P);
-        if (header.StorageMode == kVexaZlib) DecompressMemoryStream(scratch);
+        if (header.StorageMode == kVexaZlib) DecompressMemoryStream(scratch, {}, TVexaFrameList::kMaxImageBytes);
         Block block{scratch.Memory(), scratch.Size()};
         if (V < 103) {
             DecodeRows(Surface, block);
@@ -275,7 +275,9 @@ void TVexaLayer::LoadFromStream(TStream& stream, const TVexaHeader& header) {
     Surface.EnsureMask();
     TMemoryStream scratch;
     CopyStreamData(scratch, stream, M);
-    if (header.StorageMode == kVexaZlib || header.StorageMode == kVexaJpeg) DecompressMemoryStream(scratch);
+    if (header.StorageMode == kVexaZlib || header.StorageMode == kVexaJpeg) {
+        DecompressMemoryStream(scratch, {}, TVexaFrameList::kMaxImageBytes);
+    }
     Block block{scratch.Memory(), scratch.Size()};
     if (V < 103) {
         DecodeRows(*Surface.Mask, block);

@@ -3,6 +3,8 @@
 // for the executable that carries a game's archive.
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "archive/archive_builder.h"
 #include "archive/vrfiles.h"
 #include "platform/platform.h"
@@ -142,6 +144,30 @@ TEST(Zlib, CompressAtLevelOneAndBack) {
     other.WriteBuffer(best.data(), static_cast<int64_t>(best.size()));
     DecompressMemoryStream(other);
     EXPECT_EQ(Text(other), content);
+}
+
+// A few kilobytes of zlib can stand for gigabytes; inflating stops at the
+// limit instead of filling the memory.
+TEST(Zlib, InflatingStopsAtTheSizeLimit) {
+    const std::string zeros(3000000, '\0');
+    auto packed = [&] {
+        std::string bytes = test::Zlib(zeros, 9);
+        auto m = std::make_unique<TMemoryStream>();
+        m->WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
+        return m;
+    };
+    auto exact = packed();
+    DecompressMemoryStream(*exact, "zeros.bin", 3000000);
+    EXPECT_EQ(exact->Size(), 3000000);
+    for (int64_t limit : {int64_t{2999999}, int64_t{1000000}, int64_t{0}}) {
+        auto bomb = packed();
+        try {
+            DecompressMemoryStream(*bomb, "zeros.bin", limit);
+            ADD_FAILURE() << "inflated past " << limit;
+        } catch (const Error& e) {
+            EXPECT_EQ(std::string(e.what()).rfind("zeros.bin:", 0), 0u) << e.what();
+        }
+    }
 }
 
 TEST(Crc32, StandardValuesOverStreamsAndBigStreams) {
