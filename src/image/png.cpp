@@ -86,7 +86,7 @@ RgbaImage DecodePng(const std::string& bytes) {
     }
     bool depthOk = depth == 8 || depth == 16 || ((colorType == 0 || colorType == 3) && (depth == 1 || depth == 2 || depth == 4));
     if (!depthOk || (colorType == 3 && depth == 16)) Bad("unsupported bit depth " + std::to_string(depth));
-    if (width == 0 || height == 0 || int64_t{width} * height > kMaxPixels) Bad("unsupported size");
+    if (width == 0 || height == 0 || width > kMaxPixels || int64_t{width} * height > kMaxPixels) Bad("unsupported size");
     const int64_t bitsPerPixel = int64_t{channels} * depth;
     const int64_t stride = (width * bitsPerPixel + 7) / 8;
     const int64_t step = std::max<int64_t>(1, bitsPerPixel / 8);

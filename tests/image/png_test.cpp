@@ -92,6 +92,7 @@ TEST(Png, DamagedFilesAreRefusedWithAReason) {
     refused(Png(1, 1, 3, 2, std::string(2, '\0')), "bit depth");
     refused(Png(1, 1, 8, 5, std::string(2, '\0')), "colour type");
     refused(Png(0, 1, 8, 2, ""), "size");
+    refused(Png(0xFFFFFFF0, 0xFFFFFFF0, 8, 2, ""), "size");
     // A large picture whose data cannot hold it is refused before its rows
     // are allocated.
     refused(Png(4096, 4096, 16, 6, std::string(4, '\0')), "too short for the size");
