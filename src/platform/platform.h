@@ -123,6 +123,10 @@ public:
 std::unique_ptr<RegistryKey> OpenRegistryKey(RootKey root, const std::string& path, bool create);
 // Deletes root\path with all its sub-keys (HKEY_CURRENT_USER only).
 bool DeleteRegistryTree(RootKey root, const std::string& path);
+// Deletes root\path only when it holds neither sub-keys nor values
+// (HKEY_CURRENT_USER only); false when it holds something, is missing or
+// cannot be deleted. A key that another program fills meanwhile stays.
+bool DeleteEmptyRegistryKey(RootKey root, const std::string& path);
 
 // ---- Named mutexes ----------------------------------------------------
 

@@ -17,11 +17,6 @@ std::string WithoutLeadingDelimiter(const std::string& key) {
     return !key.empty() && key[0] == '\\' ? key.substr(1) : key;
 }
 
-bool IsEmptyKey(const std::string& path) {
-    auto key = platform::OpenRegistryKey(RootKey::CurrentUser, path, false);
-    return key && key->SubKeyNames().empty() && key->ValueNames().empty();
-}
-
 }  // namespace
 
 std::string TQuorInstallSet::RegistryPath() const {
@@ -44,15 +39,15 @@ void TQuorInstallSet::SetValue(const std::string& name, const std::string& value
 
 // Removes the game's key, then each parent that has become empty, innermost
 // first, stopping at the first one that still holds something. "Software"
-// itself is never touched.
+// itself is never touched. Each parent is tested and deleted in one step, so
+// a key another game's setup adds to a shared parent meanwhile survives.
 void TQuorInstallSet::DeleteRegistryKey() const {
     if (RegistryKey.empty()) return;
     std::string key = WithoutLeadingDelimiter(RegistryKey);
     if (!platform::OpenRegistryKey(RootKey::CurrentUser, kSoftware, false)) return;
     platform::DeleteRegistryTree(RootKey::CurrentUser, kSoftware + key);
     for (ParentKeyPath(key); !key.empty(); ParentKeyPath(key)) {
-        if (!IsEmptyKey(kSoftware + key)) return;
-        if (!platform::DeleteRegistryTree(RootKey::CurrentUser, kSoftware + key)) return;
+        if (!platform::DeleteEmptyRegistryKey(RootKey::CurrentUser, kSoftware + key)) return;
     }
 }
 

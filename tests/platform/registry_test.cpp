@@ -65,6 +65,25 @@ TEST_F(Registry, TreesGoWithTheirSubKeysAndLeaveTheirSiblings) {
     EXPECT_TRUE(OpenRegistryKey(RootKey::CurrentUser, maker_ + "\\Sibling", false));
 }
 
+TEST_F(Registry, OnlyKeysThatHoldNothingAreDeletedAlone) {
+    auto game = OpenRegistryKey(RootKey::CurrentUser, maker_ + "\\Game", true);
+    ASSERT_TRUE(game);
+    game->WriteString("InstallPath", "C:\\Game");
+    ASSERT_TRUE(OpenRegistryKey(RootKey::CurrentUser, maker_ + "\\Empty", true));
+
+    EXPECT_FALSE(DeleteEmptyRegistryKey(RootKey::CurrentUser, maker_ + "\\Game")) << "it holds a value";
+    EXPECT_FALSE(DeleteEmptyRegistryKey(RootKey::CurrentUser, maker_)) << "it holds sub-keys";
+    EXPECT_TRUE(DeleteEmptyRegistryKey(RootKey::CurrentUser, maker_ + "\\empty"));
+    EXPECT_FALSE(OpenRegistryKey(RootKey::CurrentUser, maker_ + "\\Empty", false));
+    EXPECT_FALSE(DeleteEmptyRegistryKey(RootKey::CurrentUser, maker_ + "\\Empty")) << "it is gone";
+
+    EXPECT_TRUE(game->DeleteValue("InstallPath"));
+    EXPECT_TRUE(DeleteEmptyRegistryKey(RootKey::CurrentUser, maker_ + "\\Game"));
+    EXPECT_TRUE(DeleteEmptyRegistryKey(RootKey::CurrentUser, maker_));
+    EXPECT_FALSE(OpenRegistryKey(RootKey::CurrentUser, maker_, false));
+    EXPECT_FALSE(DeleteEmptyRegistryKey(RootKey::CurrentUser, ""));
+}
+
 TEST_F(Registry, OtherRootsAreOnlyRead) {
     auto software = OpenRegistryKey(RootKey::LocalMachine, "Software", false);
     ASSERT_TRUE(software);
@@ -72,6 +91,7 @@ TEST_F(Registry, OtherRootsAreOnlyRead) {
     EXPECT_THROW(software->WriteString("qi-test", "x"), Error);
     EXPECT_FALSE(OpenRegistryKey(RootKey::LocalMachine, "Software\\qi-test-missing", true));
     EXPECT_FALSE(DeleteRegistryTree(RootKey::LocalMachine, "Software\\Microsoft"));
+    EXPECT_FALSE(DeleteEmptyRegistryKey(RootKey::LocalMachine, "Software\\Microsoft"));
     EXPECT_TRUE(OpenRegistryKey(RootKey::LocalMachine, "Software\\Microsoft", false));
     EXPECT_TRUE(OpenRegistryKey(RootKey::Users, ".DEFAULT", false));
 }

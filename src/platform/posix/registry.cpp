@@ -131,4 +131,18 @@ bool DeleteRegistryTree(RootKey root, const std::string& path) {
     }
 }
 
+bool DeleteEmptyRegistryKey(RootKey root, const std::string& path) {
+    if (root != RootKey::CurrentUser) return false;
+    try {
+        // The test and the deletion happen under one lock of the store.
+        return ChangeStore([&](RegistryStore& store) {
+            const RegistryPath key = PathOf(root, path);
+            posix::RegistryNode* node = store.Find(key);
+            return node && node->children.empty() && node->values.empty() && store.Remove(key);
+        });
+    } catch (const Error&) {
+        return false;
+    }
+}
+
 }  // namespace qi::platform

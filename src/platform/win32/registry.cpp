@@ -132,4 +132,17 @@ bool DeleteRegistryTree(RootKey root, const std::string& path) {
     return DeleteKeyTree(HKEY_CURRENT_USER, path);
 }
 
+bool DeleteEmptyRegistryKey(RootKey root, const std::string& path) {
+    if (root != RootKey::CurrentUser || path.find_first_not_of('\\') == std::string::npos) return false;
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    DWORD subKeys = 0, values = 0;
+    LONG result = RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr, &values, nullptr,
+                                   nullptr, nullptr, nullptr);
+    RegCloseKey(key);
+    if (result != ERROR_SUCCESS || subKeys != 0 || values != 0) return false;
+    // RegDeleteKeyA itself refuses a key that has gained a sub-key since.
+    return RegDeleteKeyA(HKEY_CURRENT_USER, path.c_str()) == ERROR_SUCCESS;
+}
+
 }  // namespace qi::platform
