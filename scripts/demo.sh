@@ -47,11 +47,9 @@ grep -F 'InstallPath' "$QINSTALL_ROOT/registry.txt" | sed 's/^/   /'
 echo "== the uninstall shortcut starts the installed Linux program directly"
 find "$QINSTALL_ROOT" -name '*.desktop' -path '*アンインストール*' -exec grep -h '^Exec=' {} + | sed 's/^/   /'
 
-echo "== the player starts install.exe in the install folder; its temporary copy removes the game"
+echo "== the player starts install.exe in the install folder; its temporary copy takes over and removes the game"
 "$target/install.exe" --silent --log="$sandbox/uninstall.log" 2>/dev/null
-for _ in $(seq 1 100); do [ -e "$target" ] || break; sleep 0.1; done
-sleep 0.5
-grep -F -e 'started' -e '[' "$sandbox/uninstall.log" | sed 's/^/   /'
+grep -F -e '[' "$sandbox/uninstall.log" | sed 's/^/   /'
 if [ -e "$target" ]; then echo "   the install folder is still there"; exit 1; fi
 echo "   the install folder is gone; shortcuts left: $(find "$QINSTALL_ROOT" -name '*.desktop' | wc -l)"
 grep -qF 'InstallPath' "$QINSTALL_ROOT/registry.txt" && { echo "   InstallPath still recorded"; exit 1; }

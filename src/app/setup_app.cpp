@@ -245,7 +245,9 @@ void TSetupApp::EndSequence(TSetupOutcome& outcome) {
     if (outcome.End != TSetupEnd::Finished || launchFile_.empty()) return;
     outcome.LaunchFile = launchFile_;
     outcome.LaunchArguments = launchArguments_;
-    outcome.StartResult = host_.StartProgram(launchFile_, launchArguments_);
+    outcome.StartResult = IsTemporaryCopy(launchFile_, start_.TempFolder)
+                              ? host_.StartTemporaryCopy(launchFile_, launchArguments_)
+                              : host_.StartProgram(launchFile_, launchArguments_);
     if (outcome.StartResult <= 32) {
         Warn("プログラムを実行できませんでした\r\nエラーコード[" + std::to_string(outcome.StartResult) + "]");
     }

@@ -47,6 +47,11 @@ public:
     virtual int StartProgram(const std::string& file, const std::string& arguments) {
         return platform::ShellOpen(file, arguments, "");
     }
+    // Starts the temporary copy of the setup program, which takes over
+    // from this run.
+    virtual int StartTemporaryCopy(const std::string& file, const std::string& arguments) {
+        return StartProgram(file, arguments);
+    }
     virtual bool IsUserAdmin() { return platform::IsUserAdmin(); }
     // True when "install" in the launcher runs the wizard in this process
     // instead of starting a temporary copy (an unattended run, whose exit

@@ -157,8 +157,13 @@ TModalResult TTerminalHost::RunWizard(TFormType& f, TVrFileCollection*) {
         ShowPage(f);
         std::string answer;
         if (!Ask(answer)) {
-            // The input ended: the window is closed.
-            f.Close();
+            // The input ended: the window is closed; on the last page, whose
+            // work is done, by its own close button.
+            if (f.CurrentPage() == TFormType::PageIndexOf("exit")) {
+                f.btnAbortClick();
+            } else {
+                f.Close();
+            }
             if (f.CheckModalEnd()) return f.ModalResult;
             return TModalResult::mrCancel;
         }

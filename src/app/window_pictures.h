@@ -46,6 +46,9 @@ public:
     int StartProgram(const std::string& file, const std::string& arguments) override {
         return frontEnd_.StartProgram(file, arguments);
     }
+    int StartTemporaryCopy(const std::string& file, const std::string& arguments) override {
+        return frontEnd_.StartTemporaryCopy(file, arguments);
+    }
     bool IsUserAdmin() override { return frontEnd_.IsUserAdmin(); }
     bool InstallInPlace() const override { return frontEnd_.InstallInPlace(); }
 

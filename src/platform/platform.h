@@ -150,6 +150,12 @@ bool IsWindowsNT();
 // result: above 32 on success, an error code (2 = file not found) otherwise.
 int ShellOpen(const std::string& file, const std::string& arguments, const std::string& folder);
 void SleepMs(unsigned milliseconds);
+// Hands this program's place to another: on Linux the program replaces the
+// running one (exec), keeping its terminal, its parent and its exit status,
+// and this returns only when it could not be started, with ShellOpen's
+// error codes. Windows has no such start: the program is opened as
+// ShellOpen opens it, and this returns ShellOpen's result.
+int ReplaceProgram(const std::string& file, const std::string& arguments);
 
 // A shortcut as the shell stores it.
 struct ShellLinkData {

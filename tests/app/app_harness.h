@@ -22,6 +22,7 @@ namespace qi::test {
 struct Started {
     std::string file;
     std::string arguments;
+    bool temporaryCopy = false;  // started as the copy that takes over
 };
 
 class FakeHost : public ISetupHost {
@@ -43,6 +44,10 @@ public:
     void ShowError(const std::string& message) override { errors.push_back(message); }
     int StartProgram(const std::string& file, const std::string& arguments) override {
         started.push_back({file, arguments});
+        return startResult;
+    }
+    int StartTemporaryCopy(const std::string& file, const std::string& arguments) override {
+        started.push_back({file, arguments, true});
         return startResult;
     }
     bool IsUserAdmin() override { return admin; }

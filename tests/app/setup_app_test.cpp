@@ -37,6 +37,7 @@ TEST_F(Entry, InstalledWithoutArgumentStartsATemporaryCopyOfItself) {
     ASSERT_EQ(host.started.size(), 1u);
     EXPECT_EQ(host.started[0].file, temp / "~qinstall.exe");
     EXPECT_EQ(host.started[0].arguments, "\"" + disc.Path() + "\"");
+    EXPECT_TRUE(host.started[0].temporaryCopy);
     EXPECT_EQ(ReadBytes(temp / "~qinstall.exe"), "program bytes");
     EXPECT_TRUE(host.boxes.asked.empty());
 }
@@ -98,6 +99,7 @@ TEST_F(Entry, LauncherChoices) {
     ASSERT_EQ(host.started.size(), 1u);
     EXPECT_EQ(host.started[0].file, "C:\\QiAppGames\\Game\\game.exe");
     EXPECT_EQ(host.started[0].arguments, "");
+    EXPECT_FALSE(host.started[0].temporaryCopy) << "the game is only started";
 
     // Install: a temporary copy started for the disc folder.
     host.choice = {true, kLaunchInstall};
@@ -105,6 +107,7 @@ TEST_F(Entry, LauncherChoices) {
     ASSERT_EQ(host.started.size(), 2u);
     EXPECT_EQ(host.started[1].file, temp / "~qinstall.exe");
     EXPECT_EQ(host.started[1].arguments, "\"" + disc.Path() + "\"");
+    EXPECT_TRUE(host.started[1].temporaryCopy);
     EXPECT_TRUE(host.wizardPages.empty());
 
     // Install with files extracted: the wizard in place, nothing started.

@@ -70,8 +70,7 @@ TEST_F(Terminal, AnInstallationTypedPageByPage) {
                       "1", "n",            // accept, next
                       "2", "n",            // the data component
                       "d " + folder, "n",  // the folder
-                      "n",                 // install
-                      "a"};                // close
+                      "n"};                // install; the input ends on the last page, whose work is done
     TSetupOutcome outcome = Run({disc.Path()});
     EXPECT_EQ(outcome.WizardResult, TModalResult::mrOk) << Utf8(terminal.shown);
     EXPECT_TRUE(Saved().Installed);

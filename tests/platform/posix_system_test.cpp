@@ -125,6 +125,24 @@ TEST(PosixShell, AHostProgramStartsDetachedWithItsArgumentsInItsFolder) {
     EXPECT_EQ(ShellOpen(script, "", scratch / "missing-folder"), 3);
 }
 
+// The program takes the running one's place: the same process, its exit
+// status the caller's to see.
+TEST(PosixShell, AReplacingProgramKeepsTheProcess) {
+    ScratchFolder scratch;
+    const std::string script = scratch / "copy.sh";
+    test::WriteBytes(script, "#!/bin/sh\necho \"$1|$$\" > \"$2\"\n");
+    ASSERT_EQ(chmod(NativePath(script).c_str(), 0755), 0);
+    const std::string result = scratch / "result.txt";
+    const std::string pid = scratch / "pid.txt";
+    InChild([&] {
+        test::WriteBytes(pid, std::to_string(getpid()));
+        ReplaceProgram(script, "\"two words\" \"" + NativePath(result) + "\"");
+        return false;  // reached only when the program did not start
+    });
+    EXPECT_EQ(test::ReadBytes(result), "two words|" + test::ReadBytes(pid) + "\n");
+    EXPECT_EQ(ReplaceProgram(scratch / "missing.sh", ""), 2);
+}
+
 TEST(PosixShell, ADocumentWithoutAnOpenerHasNoAssociation) {
     ScratchFolder scratch;
     test::WriteBytes(scratch / "readme.txt", "text");

@@ -113,6 +113,18 @@ public:
     }
 };
 
+// The temporary copy takes this program's place (on Linux the same process:
+// the terminal, whoever waits for the program and its exit status pass to
+// the copy, and the disc or install folder is let go).
+template <typename Host>
+class HandingOver : public Host {
+public:
+    using Host::Host;
+    int StartTemporaryCopy(const std::string& file, const std::string& arguments) override {
+        return platform::ReplaceProgram(file, arguments);
+    }
+};
+
 std::string EndText(TSetupEnd end) {
     switch (end) {
         case TSetupEnd::InstallFolderBusy: return "a program of the install folder (the game) is running";
@@ -199,7 +211,7 @@ int main(int argc, char** argv) {
     }
     if (!line.Has("silent")) {
         ConsoleTerminal terminal;
-        TTerminalHost host(terminal, start.ProgramFile);
+        HandingOver<TTerminalHost> host(terminal, start.ProgramFile);
         TPictureHost picturing(host, pictures, start.ProgramFile, SavePicture);
         TSetupApp app(picturing, start);
         TSetupOutcome outcome = app.Run();
@@ -225,7 +237,7 @@ int main(int argc, char** argv) {
     int code;
     {
         Report report(log);
-        TSilentHost host(options, report);
+        HandingOver<TSilentHost> host(options, report);
         TPictureHost picturing(host, pictures, start.ProgramFile, SavePicture);
         TSetupApp app(picturing, start);
         TSetupOutcome outcome = app.Run();

@@ -4,13 +4,14 @@
 // through wine; a document or folder through xdg-open. When wine or xdg-open
 // is not installed the result is 31, the shell's "no application is
 // associated". The program is started detached, in a session of its own, and
-// not waited for.
+// not waited for; or it replaces the running program.
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <vector>
 
@@ -106,6 +107,25 @@ int StartDetached(const std::vector<std::string>& command, const std::string& fo
 }
 
 }  // namespace
+
+int ReplaceProgram(const std::string& file, const std::string& arguments) {
+    std::string native, utf8Arguments;
+    try {
+        native = posix::MapToHost(file).path;
+        utf8Arguments = Utf8FromCp932(arguments);
+    } catch (const Error&) {
+        return kFileNotFound;
+    }
+    if (!posix::NameExists(native)) return kFileNotFound;
+    std::vector<std::string> command = CommandFor(native, utf8Arguments);
+    if (command.empty()) return kNoAssociation;
+    std::vector<char*> argv;
+    for (const auto& part : command) argv.push_back(const_cast<char*>(part.c_str()));
+    argv.push_back(nullptr);
+    std::fflush(nullptr);
+    execv(argv[0], argv.data());
+    return ResultOf(errno);
+}
 
 // Names that have no UTF-8 form count as not found.
 int ShellOpen(const std::string& file, const std::string& arguments, const std::string& folder) {

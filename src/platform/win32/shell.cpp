@@ -26,6 +26,8 @@ int ShellOpen(const std::string& file, const std::string& arguments, const std::
     return static_cast<int>(reinterpret_cast<INT_PTR>(result));
 }
 
+int ReplaceProgram(const std::string& file, const std::string& arguments) { return ShellOpen(file, arguments, ""); }
+
 void SleepMs(unsigned milliseconds) { Sleep(milliseconds); }
 
 }  // namespace qi::platform
