@@ -3,27 +3,6 @@
 
 namespace qi {
 
-std::vector<std::string> SplitCommandLine(const std::string& line) {
-    std::vector<std::string> words;
-    std::string current;
-    bool quoted = false, started = false;
-    for (char c : line) {
-        if (c == '"') {
-            quoted = !quoted;
-            started = true;
-        } else if ((c == ' ' || c == '\t') && !quoted) {
-            if (started) words.push_back(current);
-            current.clear();
-            started = false;
-        } else {
-            current += c;
-            started = true;
-        }
-    }
-    if (started) words.push_back(current);
-    return words;
-}
-
 TCommandLine ParseCommandLine(const std::vector<std::string>& words) {
     TCommandLine result;
     for (const auto& word : words) {

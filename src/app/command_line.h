@@ -6,13 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "platform/platform.h"
+
 namespace qi {
 
-// Blanks separate arguments; a double quote starts or ends a quoted stretch
-// and is itself removed; a backslash has no special meaning, so a quoted
-// folder may end in one ("C:\Disc\"). A pair of quotes alone is an empty
-// argument.
-std::vector<std::string> SplitCommandLine(const std::string& line);
+// The Windows way of splitting (see the platform layer).
+using platform::SplitCommandLine;
 
 struct TCommandLine {
     // The setup program's own arguments, in order; the first is "the first

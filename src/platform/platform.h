@@ -209,6 +209,13 @@ void SetBinaryStdout();
 // split by the program's own rules; nullopt where the system hands over the
 // arguments already split (Linux).
 std::optional<std::string> RawCommandLine();
+// A command line split the way this system's programs split theirs:
+// blanks and tabs separate arguments; a double quote starts or ends a
+// quoted stretch and is itself removed; a backslash has no special meaning,
+// so a quoted folder may end in one ("C:\Disc\"). A pair of quotes alone
+// is an empty argument. (Shortcuts and started programs on Linux take their
+// argument texts apart the same way.)
+std::vector<std::string> SplitCommandLine(const std::string& line);
 // True when standard error is a terminal.
 bool StderrIsTerminal();
 

@@ -34,25 +34,4 @@ bool IsWindowsProgramName(const std::string& name) {
     return extension == ".exe" || extension == ".bat" || extension == ".com";
 }
 
-std::vector<std::string> SplitArguments(const std::string& line) {
-    std::vector<std::string> arguments;
-    std::string current;
-    bool quoted = false, started = false;
-    for (char c : line) {
-        if (c == '"') {
-            quoted = !quoted;
-            started = true;
-        } else if (c == ' ' && !quoted) {
-            if (started) arguments.push_back(current);
-            current.clear();
-            started = false;
-        } else {
-            current += c;
-            started = true;
-        }
-    }
-    if (started) arguments.push_back(current);
-    return arguments;
-}
-
 }  // namespace qi::platform::posix

@@ -1,7 +1,6 @@
 #pragma once
 // What the shell and the shortcuts share about programs to start.
 #include <string>
-#include <vector>
 
 namespace qi::platform::posix {
 
@@ -16,9 +15,5 @@ bool IsWindowsProgramName(const std::string& name);
 // True for an executable file that the host starts itself: an ELF program
 // or a script beginning with "#!", whatever its name ("install.exe" too).
 bool IsHostProgram(const std::string& native);
-
-// Blanks separate arguments; a double quote starts or ends a quoted stretch
-// and is removed; a backslash means nothing special.
-std::vector<std::string> SplitArguments(const std::string& line);
 
 }  // namespace qi::platform::posix

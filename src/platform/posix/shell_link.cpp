@@ -56,7 +56,7 @@ std::string ExecLine(const ShellLinkData& link) {
     } else {
         return "xdg-open " + Quoted(native);
     }
-    for (const auto& argument : posix::SplitArguments(Utf8FromCp932(link.arguments))) line += " " + Quoted(argument);
+    for (const auto& argument : SplitCommandLine(Utf8FromCp932(link.arguments))) line += " " + Quoted(argument);
     return line;
 }
 

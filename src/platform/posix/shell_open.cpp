@@ -60,7 +60,7 @@ std::vector<std::string> CommandFor(const std::string& native, const std::string
         std::string opener = FindOnPath("xdg-open");
         return opener.empty() ? std::vector<std::string>{} : std::vector<std::string>{opener, native};
     }
-    for (auto& argument : posix::SplitArguments(utf8Arguments)) command.push_back(std::move(argument));
+    for (auto& argument : SplitCommandLine(utf8Arguments)) command.push_back(std::move(argument));
     return command;
 }
 
