@@ -200,13 +200,14 @@ std::string SilentHelp() {
            "  --dir=FOLDER          install folder (a Windows path; on Linux also an absolute path)\n"
            "  --components=LIST     data,sound,movie (default: every component the disc offers)\n"
            "  --all-discs           install from all discs (asks for each in turn)\n"
-           "  --disc-timeout=SEC    wait up to SEC seconds for the next disc's install.dat (default 0)\n"
+           "  --disc-timeout=SEC    wait up to SEC seconds for each next disc's install.dat (default 0)\n"
            "  --accept-license      accept the licence agreement (without it a licence page stops the run)\n"
            "  --delete-save-data    the uninstaller deletes save data as well\n"
            "  --start-game          the launcher's choice is to start the game, not to install\n"
            "  --log=FILE            also write the notes to FILE\n"
-           "The launcher's \"install\" runs in this process; the uninstaller's first run starts its\n"
-           "temporary copy (with these options) and ends.\n"
+           "The launcher's \"install\" runs in this process; the uninstaller's first run hands over\n"
+           "to its temporary copy (with these options). On Linux the copy takes over this process,\n"
+           "so the exit code is the uninstallation's.\n"
            "Exit codes: 0 done, 1 error, 2 wrong usage, 3 cancelled, 4 a person is needed\n"
            "(licence not accepted, disc not inserted, the game or another setup is running).\n";
 }

@@ -136,7 +136,7 @@ std::string EndText(TSetupEnd end) {
 
 void Usage(std::FILE* to) {
     std::fprintf(to,
-                 "usage: qinstall [FOLDER | ARCHIVE] --silent [options]\n"
+                 "usage: qinstall [FOLDER | ARCHIVE] [--silent] [options]\n"
                  "The game's setup program: launcher, installer, updater and uninstaller. The\n"
                  "settings (install.dat) beside the program, inside it, or in FOLDER or ARCHIVE\n"
                  "choose the role. Without --silent each page is shown on the terminal and\n"
