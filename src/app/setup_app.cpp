@@ -88,7 +88,7 @@ TSetupOutcome TSetupApp::Run() {
     return outcome;
 }
 
-void TSetupApp::Warn(const std::string& text) { host_.Boxes().MessageDlg(TMsgDlgType::mtWarning, mbOK, text); }
+void TSetupApp::Warn(const std::string& text) { host_.Boxes().MessageDlg(BoxReason::Failure, text); }
 
 void TSetupApp::RunSequence(TSetupOutcome& outcome) {
     if (!host_.IsUserAdmin()) {

@@ -39,7 +39,7 @@ void TSetupForm::PlaceUninstaller() {
             platform::SetAttributes(uninstaller, attributes & ~platform::kAttrReadOnly);
         }
         if (!platform::CopyFileTo(programFile_, uninstaller, false)) {
-            Ask(TMsgDlgType::mtWarning, mbOK, uninstaller + "\r\nファイルをコピーできません");
+            Ask(BoxReason::Failure, uninstaller + "\r\nファイルをコピーできません");
             return;
         }
     }

@@ -1,6 +1,6 @@
+// The launcher and the backdrop drawn as pictures, the way their windows
+// show them.
 #include "app/window_pictures.h"
-
-#include <utility>
 
 #include "app/start_forms.h"
 #include "app/title_image.h"
@@ -8,24 +8,6 @@
 namespace qi {
 
 namespace {
-
-constexpr int kLargestScreen = 16384;
-
-// "1024x768" into its two numbers; false when it is not such a size.
-bool ReadScreenSize(const std::string& text, int& width, int& height) {
-    size_t x = text.find('x');
-    if (x == std::string::npos) return false;
-    auto number = [](const std::string& digits, int& value) {
-        if (digits.empty() || digits.size() > 5) return false;
-        value = 0;
-        for (char c : digits) {
-            if (c < '0' || c > '9') return false;
-            value = value * 10 + (c - '0');
-        }
-        return value > 0 && value <= kLargestScreen;
-    };
-    return number(text.substr(0, x), width) && number(text.substr(x + 1), height);
-}
 
 // The title image into the box; the error text when it failed (the box
 // stays empty then).
@@ -40,25 +22,6 @@ std::string DrawTitleImageOrReason(TDXPaintBox& box, const TQuorInstallSet& sett
 }
 
 }  // namespace
-
-std::string ReadPictureOptions(const TCommandLine& line, TPictureRequest& request) {
-    request.LauncherFile = line.Option("save-launcher");
-    request.BackdropFile = line.Option("save-backdrop");
-    if (line.Has("save-launcher") && request.LauncherFile.empty()) return "--save-launcher needs a file name";
-    if (line.Has("save-backdrop") && request.BackdropFile.empty()) return "--save-backdrop needs a file name";
-    if (line.Has("screen") && !ReadScreenSize(line.Option("screen"), request.ScreenWidth, request.ScreenHeight)) {
-        return "--screen needs a size such as 1024x768";
-    }
-    return {};
-}
-
-std::string PictureHelp() {
-    return "Pictures of the windows (either front end):\n"
-           "  --save-launcher=FILE  save the launcher as a PNG picture when the run shows it\n"
-           "  --save-backdrop=FILE  save the window behind the wizard as a PNG picture\n"
-           "  --screen=WxH          the screen the backdrop is sized for (default 1024x768)\n"
-           "The pictures hold the title image, the gradient and the buttons, without their texts.\n";
-}
 
 std::string RenderLauncherPicture(const TQuorInstallSet& settings, TVrFileCollection& archive,
                                   const std::string& programFile, TDIBSurface& out) {
@@ -86,28 +49,6 @@ std::string RenderBackdropPicture(const TQuorInstallSet& settings, TVrFileCollec
     std::string problem = archive ? DrawTitleImageOrReason(box, settings, *archive) : std::string();
     RenderBackdrop(form, box, out);
     return problem;
-}
-
-TPictureHost::TPictureHost(ISetupHost& frontEnd, TPictureRequest request, std::string programFile, TSaver saver)
-    : frontEnd_(frontEnd), request_(std::move(request)), programFile_(std::move(programFile)), saver_(std::move(saver)) {}
-
-TModalResult TPictureHost::RunWizard(TFormType& form, TVrFileCollection* archive) {
-    if (!request_.BackdropFile.empty()) {
-        TDIBSurface picture;
-        std::string problem = RenderBackdropPicture(form.Settings(), archive, request_.ScreenWidth,
-                                                    request_.ScreenHeight, picture);
-        saver_(request_.BackdropFile, picture, problem);
-    }
-    return frontEnd_.RunWizard(form, archive);
-}
-
-TLauncherChoice TPictureHost::ShowLauncher(const TQuorInstallSet& settings, TVrFileCollection& archive) {
-    if (!request_.LauncherFile.empty()) {
-        TDIBSurface picture;
-        std::string problem = RenderLauncherPicture(settings, archive, programFile_, picture);
-        saver_(request_.LauncherFile, picture, problem);
-    }
-    return frontEnd_.ShowLauncher(settings, archive);
 }
 
 }  // namespace qi

@@ -20,11 +20,36 @@ constexpr TMsgDlgButtons operator|(TMsgDlgButtons a, TMsgDlgButtons b) {
     return static_cast<TMsgDlgButtons>(static_cast<unsigned>(a) | static_cast<unsigned>(b));
 }
 
-// Shows a modal message box and answers with the button pressed.
+// Why a message box is asked; the reason fixes the box's kind and buttons.
+enum class BoxReason {
+    DiscPrompt,     // information, OK and Abort: insert the next disc
+    Failure,        // warning, OK: something could not be done
+    GoOnQuestion,   // warning, Yes and No: go on in spite of a problem?
+    AbortQuestion,  // confirmation, Yes and No: abort the work?
+};
+
+constexpr TMsgDlgType KindOf(BoxReason reason) {
+    switch (reason) {
+        case BoxReason::DiscPrompt: return TMsgDlgType::mtInformation;
+        case BoxReason::AbortQuestion: return TMsgDlgType::mtConfirmation;
+        default: return TMsgDlgType::mtWarning;
+    }
+}
+
+constexpr TMsgDlgButtons ButtonsOf(BoxReason reason) {
+    switch (reason) {
+        case BoxReason::DiscPrompt: return mbOK | mbAbort;
+        case BoxReason::Failure: return mbOK;
+        default: return mbYes | mbNo;
+    }
+}
+
+// Shows a modal message box (of the kind and with the buttons its reason
+// gives) and answers with the button pressed.
 class IMessageBoxes {
 public:
     virtual ~IMessageBoxes() = default;
-    virtual TModalResult MessageDlg(TMsgDlgType kind, TMsgDlgButtons buttons, const std::string& text) = 0;
+    virtual TModalResult MessageDlg(BoxReason reason, const std::string& text) = 0;
 };
 
 // Lets the view repaint and deliver the user's clicks during long work; a

@@ -73,25 +73,18 @@ TFormType::TFormType(TQuorInstallSet& settings, TVrFileCollection* archive, std:
     FileOperation.Options = {fofSilent, fofNoConfirmation, fofFilesOnly};
 }
 
-int TFormType::PageIndexOf(const std::string& name) {
-    for (size_t i = 0; i < kWizardPages.size(); ++i) {
-        if (name == kWizardPages[i]) return static_cast<int>(i);
+WizardPage TFormType::FirstEnabledPage() const {
+    for (int i = 0; i < kWizardPageCount; ++i) {
+        if (PageEnabled[i]) return PageAt(i);
     }
-    return -1;
+    return WizardPage::None;
 }
 
-int TFormType::FirstEnabledPage() const {
-    for (size_t i = 0; i < PageEnabled.size(); ++i) {
-        if (PageEnabled[i]) return static_cast<int>(i);
+WizardPage TFormType::LastEnabledPage() const {
+    for (int i = kWizardPageCount - 1; i >= 0; --i) {
+        if (PageEnabled[i]) return PageAt(i);
     }
-    return -1;
-}
-
-int TFormType::LastEnabledPage() const {
-    for (int i = static_cast<int>(PageEnabled.size()) - 1; i >= 0; --i) {
-        if (PageEnabled[static_cast<size_t>(i)]) return i;
-    }
-    return -1;
+    return WizardPage::None;
 }
 
 std::string TFormType::InstallFolder() const {
@@ -149,28 +142,27 @@ void TFormType::FormCreate() {
     EditHello.Text = settings_.HelloText;
     EditLicense.Text = settings_.LicenseText;
 
+    using enum WizardPage;
     PageEnabled.fill(true);
-    PageEnabled[static_cast<size_t>(PageIndexOf("Hello"))] = !settings_.HelloText.empty();
-    PageEnabled[static_cast<size_t>(PageIndexOf("License"))] = !settings_.LicenseText.empty();
-    auto disable = [this](const char* page) { PageEnabled[static_cast<size_t>(PageIndexOf(page))] = false; };
+    auto enable = [this](WizardPage page, bool enabled) { PageEnabled[PageIndex(page)] = enabled; };
+    enable(Hello, !settings_.HelloText.empty());
+    enable(License, !settings_.LicenseText.empty());
     if (settings_.InstallType == 2) {
-        disable("Media");
-        disable("file");
-        disable("seldir");
+        enable(Media, false);
+        enable(File, false);
+        enable(SelDir, false);
     } else if (settings_.UpdateMode || settings_.InstallType == 1) {
-        disable("Media");
-        disable("file");
+        enable(Media, false);
+        enable(File, false);
     } else if (settings_.DiscCount < 2 || settings_.DiscIndex != 0) {
         // The disc choice is offered only from the first of several discs.
-        disable("Media");
+        enable(Media, false);
     }
 
     if (settings_.Installed) {
         PageEnabled.fill(false);
-        for (const char* page : {"uninst", "delete", "exit"}) {
-            PageEnabled[static_cast<size_t>(PageIndexOf(page))] = true;
-        }
-        ShowPage(PageIndexOf("uninst"));
+        for (WizardPage page : {Uninst, Delete, Exit}) enable(page, true);
+        ShowPage(Uninst);
     } else {
         ShowPage(FirstEnabledPage());
     }
@@ -180,25 +172,26 @@ void TFormType::FormCreate() {
     CheckSound.Checked = allComponents;
     CheckMovie.Checked = allComponents;
 
-    bool somethingBefore = FirstEnabledPage() < PageIndexOf("confirm");
+    bool somethingBefore = FirstEnabledPage() < Confirm;
     LabelBack.Visible = somethingBefore;
     LabelBack2.Visible = somethingBefore;
 
-    if (CurrentPage() == PageIndexOf("seldir")) UpdateRequiredSize();
+    if (CurrentPage() == SelDir) UpdateRequiredSize();
+    Changed(FormChange::Page);
 }
 
-void TFormType::ShowPage(int index) {
-    if (index < 0 || index >= static_cast<int>(kWizardPages.size())) return;
-    Notebook.PageIndex = index;
-    const std::string page = kWizardPages[static_cast<size_t>(index)];
+void TFormType::ShowPage(WizardPage page) {
+    using enum WizardPage;
+    if (page == None) return;
+    Notebook.ActivePage = page;
 
-    if (page == "Hello") {
+    if (page == Hello) {
         Caption = "ようこそ";
-    } else if (page == "License") {
+    } else if (page == License) {
         Caption = "ライセンス契約";
-    } else if (page == "Media") {
+    } else if (page == Media) {
         Caption = "インストールする" + settings_.MediumWord;
-    } else if (page == "file") {
+    } else if (page == File) {
         Caption = "インストールするファイル";
         bool all = RadioDiskAll.Checked;
         auto present = [&](const std::vector<int64_t>& sizes, int64_t total) {
@@ -211,41 +204,42 @@ void TFormType::ShowPage(int index) {
         CheckSound.Visible = present(settings_.SoundSizes, settings_.SoundTotal);
         CheckMovie.Visible = present(settings_.MovieSizes, settings_.MovieTotal);
         UpdateRequiredSize();
-    } else if (page == "seldir") {
+    } else if (page == SelDir) {
         Caption = "インストール先の選択";
         UpdateDriveFreeLabel();
-    } else if (page == "confirm") {
+    } else if (page == Confirm) {
         Caption = "インストール準備完了";
-    } else if (page == "copy") {
+    } else if (page == Copy) {
         Caption = "ファイルコピー";
         btnBack.Visible = false;
         btnNext.Visible = false;
+        Changed(FormChange::Page);
         pump_.ProcessMessages();
-        if (!InstallationRun()) return;
-    } else if (page == "exit") {
+        if (!InstallationRun()) return Changed(FormChange::Controls);
+    } else if (page == Exit) {
         Caption = "完了";
         ActiveControl = "btnAbort";
-    } else if (page == "uninst") {
+    } else if (page == Uninst) {
         Caption = "アンインストール";
         CheckDelSave.Visible = SaveDataPresent();
         CheckDelSave.Checked = false;
-    } else if (page == "delete") {
-        if (!UninstallationRun()) return;
+    } else if (page == Delete) {
+        if (!UninstallationRun()) return Changed(FormChange::Controls);
     }
 
-    const int current = CurrentPage();
-    const std::string now = kWizardPages[static_cast<size_t>(current)];
-    btnBack.Enabled = FirstEnabledPage() < current;
-    btnNext.Enabled = current < LastEnabledPage() && (now != "License" || CheckLicense.Checked);
-    if (now == "confirm") {
+    const WizardPage now = CurrentPage();
+    btnBack.Enabled = FirstEnabledPage() < now;
+    btnNext.Enabled = now < LastEnabledPage() && (now != License || CheckLicense.Checked);
+    if (now == Confirm) {
         btnNext.Caption = "インストール";
-    } else if (now == "exit") {
+    } else if (now == Exit) {
         btnAbort.Caption = "閉じる(&C)";
-    } else if (now == "uninst") {
+    } else if (now == Uninst) {
         btnNext.Caption = "実行";
     } else {
         btnNext.Caption = "次へ(&N) >";
     }
+    Changed(FormChange::Page);
 }
 
 void TFormType::CheckLicenseClick() { btnNext.Enabled = CurrentPage() < LastEnabledPage() && CheckLicense.Checked; }
@@ -303,16 +297,16 @@ bool TFormType::HoldsSameGame(const std::string& folder) const {
 
 bool TFormType::ValidateInstallFolder() {
     if (EditDir.Text.size() <= 3) {
-        Ask(TMsgDlgType::mtWarning, mbOK, kBadFolder);
+        Ask(BoxReason::Failure, kBadFolder);
         return false;
     }
     std::string folder = InstallFolder();
     if (settings_.UpdateMode && !HoldsSameGame(folder)) {
-        Ask(TMsgDlgType::mtWarning, mbOK, kBadFolder);
+        Ask(BoxReason::Failure, kBadFolder);
         return false;
     }
     if (NotEnoughSpace(DriveFreeMB(folder[0]), RequiredBytes)) {
-        TModalResult answer = Ask(TMsgDlgType::mtWarning, mbYes | mbNo,
+        TModalResult answer = Ask(BoxReason::GoOnQuestion,
                                   "ドライブにじゅうぶんな空き容量がありません\r\nこのまま処理を続けますか？");
         if (answer != TModalResult::mrYes) return false;
     }
@@ -320,33 +314,27 @@ bool TFormType::ValidateInstallFolder() {
 }
 
 void TFormType::btnNextClick() {
-    const int current = CurrentPage();
-    if (current == PageIndexOf("seldir") && !ValidateInstallFolder()) return;
-    for (int i = current + 1; i < static_cast<int>(PageEnabled.size()); ++i) {
-        if (PageEnabled[static_cast<size_t>(i)]) {
-            ShowPage(i);
-            return;
-        }
+    const WizardPage current = CurrentPage();
+    if (current == WizardPage::SelDir && !ValidateInstallFolder()) return;
+    for (int i = PageIndex(current) + 1; i < kWizardPageCount; ++i) {
+        if (PageEnabled[i]) return ShowPage(PageAt(i));
     }
 }
 
 void TFormType::btnBackClick() {
-    for (int i = CurrentPage() - 1; i >= 0; --i) {
-        if (PageEnabled[static_cast<size_t>(i)]) {
-            ShowPage(i);
-            return;
-        }
+    for (int i = PageIndex(CurrentPage()) - 1; i >= 0; --i) {
+        if (PageEnabled[i]) return ShowPage(PageAt(i));
     }
 }
 
 void TFormType::btnAbortClick() {
-    const int current = CurrentPage();
-    if (current == PageIndexOf("exit")) {
+    const WizardPage current = CurrentPage();
+    if (current == WizardPage::Exit) {
         ModalResult = TModalResult::mrOk;
-    } else if (current == PageIndexOf("copy") || current == PageIndexOf("delete")) {
-        std::string question = current == PageIndexOf("copy") ? "インストールを中断しますか？"
-                                                              : "アンインストールを中断しますか？";
-        if (Ask(TMsgDlgType::mtConfirmation, mbYes | mbNo, question) == TModalResult::mrYes) {
+    } else if (current == WizardPage::Copy || current == WizardPage::Delete) {
+        std::string question = current == WizardPage::Copy ? "インストールを中断しますか？"
+                                                            : "アンインストールを中断しますか？";
+        if (Ask(BoxReason::AbortQuestion, question) == TModalResult::mrYes) {
             ModalResult = TModalResult::mrAbort;
         }
     } else {
@@ -358,7 +346,7 @@ void TFormType::FormCloseQuery(bool& canClose) {
     canClose = true;
     if (ModalResult != TModalResult::mrCancel) return;
     std::string question = std::string(settings_.Installed ? "アンインストール" : "インストール") + "を中断しますか？";
-    canClose = Ask(TMsgDlgType::mtConfirmation, mbYes | mbNo, question) == TModalResult::mrYes;
+    canClose = Ask(BoxReason::AbortQuestion, question) == TModalResult::mrYes;
 }
 
 bool TFormType::CheckModalEnd() {

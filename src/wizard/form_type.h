@@ -5,23 +5,25 @@
 // to the handlers and ends the dialog when CheckModalEnd says so.
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "settings/install_set.h"
 #include "wizard/form_controls.h"
 #include "wizard/shell_link.h"
+#include "wizard/wizard_layout.h"
 
 namespace qi {
 
 class TVrFileCollection;
 
-// The pages in their order; navigation walks this order.
-inline constexpr std::array<const char*, 10> kWizardPages = {"Hello", "License", "Media",  "file",   "seldir",
-                                                             "confirm", "copy",  "exit",  "uninst", "delete"};
-
 struct TNotebook : TControl {
-    int PageIndex = -1;
+    WizardPage ActivePage = WizardPage::None;
 };
+
+// What changed, for a view to redraw: another page (caption, panels and
+// buttons), or the state of controls on the page shown.
+enum class FormChange { Page, Controls };
 
 class TFormType {
 public:
@@ -36,7 +38,7 @@ public:
 
     // ---- Handlers ----
     void FormCreate();
-    void ShowPage(int index);
+    void ShowPage(WizardPage page);
     void btnNextClick();
     void btnBackClick();
     void btnAbortClick();
@@ -52,8 +54,27 @@ public:
     // list to that drive's root.
     void SelectDrive(char letter);
     void SelectDirectory(const std::string& folder);
-    // The window's close box.
-    void Close() { ModalResult = TModalResult::mrCancel; }
+    // The window's close box: during the work of the copy and delete pages
+    // it asks as the abort button does; elsewhere it cancels.
+    void Close();
+
+    // ---- Input from a view, by control ----
+    // A click on a button, check box or radio button; typed text in the
+    // folder box; a folder or a drive ("D") picked in the lists. Each runs
+    // the control's handler as the window's control would. False when the
+    // control is not shown and enabled, or takes no such input.
+    bool Click(WizardControl id);
+    bool SetChecked(WizardControl id, bool checked);
+    bool SetText(WizardControl id, const std::string& text);
+    // A control's state, and whether it is shown: visible itself, and on
+    // the current page or below the pages.
+    const TControl& Control(WizardControl id) const;
+    bool Shown(WizardControl id) const;
+    // What the copy and delete pages say of their work: the step, and
+    // while copying the file or stage.
+    std::string StatusText() const;
+    // Called after a handler changed what a view shows.
+    std::function<void(FormChange)> OnChange;
     // What a modal loop does after each delivered event: when a result is
     // set, FormCloseQuery decides; a refusal clears the result. True when
     // the dialog ends.
@@ -63,10 +84,10 @@ public:
     const TQuorInstallSet& Settings() const { return settings_; }
 
     // ---- Pages ----
-    static int PageIndexOf(const std::string& name);
-    int CurrentPage() const { return Notebook.PageIndex; }
-    int FirstEnabledPage() const;
-    int LastEnabledPage() const;
+    WizardPage CurrentPage() const { return Notebook.ActivePage; }
+    WizardPage FirstEnabledPage() const;
+    WizardPage LastEnabledPage() const;
+    bool IsPageEnabled(WizardPage page) const { return page != WizardPage::None && PageEnabled[PageIndex(page)]; }
     // The folder to install into, with a trailing delimiter.
     std::string InstallFolder() const;
 
@@ -105,6 +126,7 @@ public:
     TLabel LabelUninst, Label7;
     TCheckBox CheckDelSave;
     TLabel LabelDelTitle, LabelDel;
+    TControl Bevel;
     TButton btnBack, btnNext, btnAbort;
     // The control that has the keyboard focus, by name.
     std::string ActiveControl;
@@ -114,7 +136,7 @@ public:
     TShellLink ShellLink;
 
     // ---- Own state ----
-    std::array<bool, kWizardPages.size()> PageEnabled{};
+    std::array<bool, kWizardPageCount> PageEnabled{};
     int64_t RequiredBytes = 0;
     int64_t ProgressBytes = 0;
     std::string ProposedSubFolder;
@@ -134,10 +156,14 @@ protected:
     // Whether the save-data box is offered on the "uninst" page.
     virtual bool SaveDataPresent();
 
-    TModalResult Ask(TMsgDlgType kind, TMsgDlgButtons buttons, const std::string& text) {
-        return boxes_.MessageDlg(kind, buttons, text);
+    TModalResult Ask(BoxReason reason, const std::string& text) { return boxes_.MessageDlg(reason, text); }
+    void Changed(FormChange change) {
+        if (OnChange) OnChange(change);
     }
     bool ValidateInstallFolder();
+    TControl& ControlState(WizardControl id);
+    // Whether the control is of that kind, shown and enabled.
+    bool Takes(WizardControl id, ControlKind kind) const;
     // The Start-menu folder the shortcuts go into: all users' on the NT
     // family, the user's own otherwise.
     static TShellLinkType ProgramsMenu();

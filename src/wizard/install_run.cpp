@@ -215,7 +215,7 @@ void TFormType::ShowReadme() {
 bool TFormType::WaitForDisc(int disc) {
     const std::string source = AddBackslash(sourcePath_);
     while (settings_.DiscIndex != disc) {
-        TModalResult answer = Ask(TMsgDlgType::mtInformation, mbOK | mbAbort,
+        TModalResult answer = Ask(BoxReason::DiscPrompt,
                                   "ディスク" + std::to_string(disc + 1) + "を入れてからOKをクリックしてください");
         if (answer == TModalResult::mrOk) {
             waiter_.Wait(500);
@@ -229,7 +229,7 @@ bool TFormType::WaitForDisc(int disc) {
                 settings_.InstalledFiles = std::move(earlier);
                 for (const auto& name : listed) settings_.AddInstalledFile(name);
             }
-        } else if (Ask(TMsgDlgType::mtConfirmation, mbYes | mbNo, "インストールを中断しますか？") ==
+        } else if (Ask(BoxReason::AbortQuestion, "インストールを中断しますか？") ==
                    TModalResult::mrYes) {
             ModalResult = TModalResult::mrAbort;
             return false;
@@ -264,14 +264,14 @@ bool TFormType::CopyPlainFiles(const std::string& folder) {
         const std::string dest = folder + relative;
         const std::string destFolder = ExtractFilePath(dest);
         if (!platform::CreateFolders(destFolder) && !platform::DirectoryExists(destFolder)) {
-            Ask(TMsgDlgType::mtWarning, mbOK, "ディレクトリを作成できませんでした");
+            Ask(BoxReason::Failure, "ディレクトリを作成できませんでした");
             ModalResult = TModalResult::mrOk;
             return false;
         }
         if (!CopyInstallFile(file, dest, false)) {
             // A game with a missing file does not start properly: the user
             // decides whether to go on without it. It is not recorded.
-            if (Ask(TMsgDlgType::mtWarning, mbYes | mbNo,
+            if (Ask(BoxReason::GoOnQuestion,
                     dest + "\r\nファイルをコピーできませんでした\r\nこのまま処理を続けますか？") != TModalResult::mrYes) {
                 ModalResult = TModalResult::mrAbort;
                 return false;
@@ -353,7 +353,7 @@ bool TFormType::InstallationRun() {
         run.dest->OnProgress = [this](TVrFileCollection&, TVrFile*, int64_t size, int index, int count,
                                       bool& cancel) { OnBuildProgress(size, index, count, cancel); };
         run.dest->OnEntryError = [this](const std::string& message) {
-            Ask(TMsgDlgType::mtWarning, mbOK, message);
+            Ask(BoxReason::Failure, message);
         };
     }
 
@@ -434,7 +434,7 @@ bool TFormType::InstallationRun() {
         };
         LabelCopyCap.Caption = "データファイルをチェックしています";
         if (!dest.Verify()) {
-            Ask(TMsgDlgType::mtWarning, mbOK,
+            Ask(BoxReason::Failure,
                 "ファイルの内容が正しくありません\r\nインストールしなおしてください\r\n"
                 "何度も失敗する場合は、スキャンディスクを実行して\r\nハードディスクに異常がないか調べてください");
             ModalResult = TModalResult::mrAbort;
@@ -488,7 +488,7 @@ bool TFormType::InstallationRun() {
     }
 
     ShowReadme();
-    ShowPage(PageIndexOf("exit"));
+    ShowPage(WizardPage::Exit);
     return true;
 }
 

@@ -90,7 +90,7 @@ bool TFormType::UninstallationRun() {
     waiter_.Wait(1000);
 
     LabelExit.Caption = "アンインストールが完了しました";
-    ShowPage(PageIndexOf("exit"));
+    ShowPage(WizardPage::Exit);
     return true;
 }
 

@@ -32,7 +32,7 @@ public:
     IWaiter& Waiter() override { return waits; }
     TModalResult RunWizard(TFormType& form, TVrFileCollection* archive) override {
         form.FormCreate();
-        wizardPages.push_back(kWizardPages[static_cast<size_t>(form.CurrentPage())]);
+        wizardPages.push_back(PageName(form.CurrentPage()));
         wizardArchives.push_back(archive ? archive->Count() : -1);
         return TModalResult::mrOk;
     }

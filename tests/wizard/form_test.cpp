@@ -378,7 +378,7 @@ protected:
         ++runs;
         pump_.ProcessMessages();
         if (ModalResult == TModalResult::mrAbort || !finish) return false;
-        ShowPage(CurrentPage() + 1);
+        ShowPage(PageAt(PageIndex(CurrentPage()) + 1));
         return true;
     }
 };
@@ -440,7 +440,7 @@ TEST_F(ClosingRules, UninstallModeOffersSaveDataWhenThereIsSome) {
     EXPECT_EQ(f.btnNext.Caption, "実行");
     EXPECT_TRUE(f.btnNext.Enabled);
     EXPECT_FALSE(f.CheckDelSave.Visible);
-    EXPECT_EQ(f.FirstEnabledPage(), TFormType::PageIndexOf("exit"));
+    EXPECT_EQ(f.FirstEnabledPage(), WizardPage::Exit);
 
     boxes.answers = {R::mrNo};
     f.btnAbortClick();

@@ -248,7 +248,7 @@ TEST_F(InstallRun, ExtractFilesWritesLooseEntries) {
     platform::SetFileDosTime(target / "old.txt", static_cast<uint32_t>(Dos(2019, 3, 1)));
 
     TFormType& f = Create();
-    f.ShowPage(TFormType::PageIndexOf("copy"));  // the data component left unchosen
+    f.ShowPage(WizardPage::Copy);  // the data component left unchosen
     EXPECT_TRUE(boxes.asked.empty());
     EXPECT_EQ(PageName(f), "exit");
     EXPECT_EQ(ReadBytes(target / "game.exe"), "exe");
@@ -273,7 +273,7 @@ TEST_F(InstallRun, ExtractFilesRefusesDamagedAndEscapingEntries) {
     PutArchive({damaged});
     Create();
     try {
-        form->ShowPage(TFormType::PageIndexOf("copy"));
+        form->ShowPage(WizardPage::Copy);
         ADD_FAILURE() << "damage not noticed";
     } catch (const Error& e) {
         EXPECT_EQ(std::string(e.what()), "ファイルが壊れています");
@@ -286,7 +286,7 @@ TEST_F(InstallRun, ExtractFilesRefusesDamagedAndEscapingEntries) {
     EXPECT_THROW(
         {
             Create();
-            form->ShowPage(TFormType::PageIndexOf("copy"));
+            form->ShowPage(WizardPage::Copy);
         },
         Error);
     EXPECT_FALSE(platform::FileExists(disc / "outside.txt"));
@@ -306,7 +306,7 @@ TEST_F(InstallRun, WindowsFolderInstallRecordsNothing) {
 
     TFormType& f = Create();
     EXPECT_EQ(f.InstallFolder(), windows);
-    f.ShowPage(TFormType::PageIndexOf("copy"));
+    f.ShowPage(WizardPage::Copy);
     EXPECT_EQ(PageName(f), "exit");
     std::string written = ReadBytes(windows + sub + "\\x.dll");
     platform::RemoveFile(windows + sub + "\\x.dll");

@@ -37,9 +37,9 @@ public:
 // answer (where the user changes the disc).
 class HookedBoxes : public ScriptedBoxes {
 public:
-    TModalResult MessageDlg(TMsgDlgType kind, TMsgDlgButtons buttons, const std::string& text) override {
+    TModalResult MessageDlg(BoxReason reason, const std::string& text) override {
         if (beforeAnswer) beforeAnswer(asked.size());
-        return ScriptedBoxes::MessageDlg(kind, buttons, text);
+        return ScriptedBoxes::MessageDlg(reason, text);
     }
     std::function<void(size_t index)> beforeAnswer;
 };
@@ -102,7 +102,7 @@ protected:
         TFormType& f = Create();
         f.CheckData.Checked = true;
         f.UpdateRequiredSize();
-        f.ShowPage(TFormType::PageIndexOf("copy"));
+        f.ShowPage(WizardPage::Copy);
         return f;
     }
 

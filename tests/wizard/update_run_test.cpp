@@ -27,7 +27,7 @@ protected:
     TFormType& RunUpdate() {
         TFormType& f = Create();
         EXPECT_FALSE(f.CheckData.Checked);
-        f.ShowPage(TFormType::PageIndexOf("copy"));
+        f.ShowPage(WizardPage::Copy);
         return f;
     }
 };
@@ -71,7 +71,7 @@ TEST_F(UpdateRun, InstalledDataFileTakesTwoUpdates) {
 
 TEST_F(UpdateRun, PlainFilesOnlyMakeNoDataFile) {
     PutSourceFiles({{"game.exe", "exe"}});
-    Create().ShowPage(TFormType::PageIndexOf("copy"));  // installed without the data component
+    Create().ShowPage(WizardPage::Copy);  // installed without the data component
     ASSERT_EQ(PageName(*form), "exit");
     NewPackage({}, {{"game.exe", "exe 2"}});
     platform::RemoveFile(disc / "game.dat");

@@ -15,6 +15,7 @@
 namespace qi::test {
 
 struct AskedBox {
+    BoxReason reason;
     TMsgDlgType kind;
     TMsgDlgButtons buttons;
     std::string text;
@@ -22,8 +23,8 @@ struct AskedBox {
 
 class ScriptedBoxes : public IMessageBoxes {
 public:
-    TModalResult MessageDlg(TMsgDlgType kind, TMsgDlgButtons buttons, const std::string& text) override {
-        asked.push_back({kind, buttons, text});
+    TModalResult MessageDlg(BoxReason reason, const std::string& text) override {
+        asked.push_back({reason, KindOf(reason), ButtonsOf(reason), text});
         if (answers.empty()) {
             ADD_FAILURE() << "unexpected message box: " << platform::Utf8FromCp932(text);
             return TModalResult::mrNo;
@@ -86,7 +87,7 @@ protected:
     }
 
     std::string PageName(const TFormType& form) const {
-        return form.CurrentPage() < 0 ? "(none)" : kWizardPages[static_cast<size_t>(form.CurrentPage())];
+        return form.CurrentPage() == WizardPage::None ? "(none)" : qi::PageName(form.CurrentPage());
     }
 
     static std::string Utf8(const std::string& text) { return platform::Utf8FromCp932(text); }

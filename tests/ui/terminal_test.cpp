@@ -2,7 +2,7 @@
 
 #include <deque>
 
-#include "app/terminal.h"
+#include "ui/terminal/terminal_host.h"
 #include "settings/path_helpers.h"
 #include "wizard/run_harness.h"
 

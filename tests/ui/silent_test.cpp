@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "app/setup_form.h"
-#include "app/silent.h"
-#include "app/window_pictures.h"
+#include "ui/silent/silent_host.h"
+#include "ui/pictures/picture_host.h"
 #include "settings/path_helpers.h"
 #include "wizard/run_harness.h"
 
@@ -76,7 +76,7 @@ protected:
         notes = report.notes;
         progress = report.progress;
         started = host.started;
-        return host.ExitCode(outcome);
+        return host.ExitCodeFor(outcome);
     }
 
     test::ScratchFolder program;

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/setup_app.h"
+#include "ui/exit_code.h"
 
 namespace qi {
 
@@ -34,14 +35,17 @@ public:
     TLauncherChoice ShowLauncher(const TQuorInstallSet& settings, TVrFileCollection& archive) override;
     void ShowError(const std::string& message) override;
 
-    TModalResult MessageDlg(TMsgDlgType kind, TMsgDlgButtons buttons, const std::string& text) override;
+    TModalResult MessageDlg(BoxReason reason, const std::string& text) override;
     void ProcessMessages() override;
     void Wait(unsigned milliseconds) override;
 
-    bool Failed() const { return failed_; }
+    // The exit code of a finished run.
+    ExitCode ExitCodeFor(const TSetupOutcome& outcome) const { return ExitCodeOf(outcome, failed_, false); }
 
 private:
-    void ShowPage(TFormType& form);
+    void ShowPage(const TFormType& form);
+    // Acts on a typed answer; false when it means nothing on this page.
+    bool Answer(TFormType& form, const std::string& answer);
     // Reads a command; false when the input ended.
     bool Ask(std::string& answer);
 

@@ -9,16 +9,9 @@
 
 #include "app/command_line.h"
 #include "app/setup_app.h"
+#include "ui/exit_code.h"
 
 namespace qi {
-
-enum TExitCode : int {
-    ecDone = 0,
-    ecError = 1,
-    ecUsage = 2,
-    ecCancelled = 3,
-    ecNeedsHuman = 4,
-};
 
 struct TSilentOptions {
     std::string Dir;  // Windows path; empty: the wizard's proposal
@@ -29,6 +22,7 @@ struct TSilentOptions {
     bool DeleteSaveData = false;
     bool StartGame = false;  // the launcher's choice: start the game, not install
     int DiscTimeoutSeconds = 0;
+    std::string LogFile;  // empty: no log
 };
 
 // Reads the unattended options from the command line (--dir must already
@@ -57,10 +51,10 @@ public:
     bool InstallInPlace() const override { return true; }
 
     // The exit code of a finished run.
-    int ExitCode(const TSetupOutcome& outcome) const;
+    ExitCode ExitCodeFor(const TSetupOutcome& outcome) const { return ExitCodeOf(outcome, failed_, needsHuman_); }
 
     // ---- The answers ----
-    TModalResult MessageDlg(TMsgDlgType kind, TMsgDlgButtons buttons, const std::string& text) override;
+    TModalResult MessageDlg(BoxReason reason, const std::string& text) override;
     void ProcessMessages() override;
     void OpenShortcutFolder(TShellLinkType, const std::string&) override {}
     void OpenDocument(const std::string&, const std::string&) override {}
@@ -73,7 +67,7 @@ protected:
 
 private:
     void Stop(bool needsHuman, const std::string& why);
-    void FillPage(TFormType& form, const std::string& page);
+    void FillPage(TFormType& form);
 
     TSilentOptions options_;
     ISilentReport& report_;

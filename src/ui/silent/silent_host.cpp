@@ -1,9 +1,8 @@
 // The unattended front end: a view of the wizard that fills each page from
 // the options and presses "next" until the wizard closes.
-#include "app/silent.h"
+#include "ui/silent/silent_host.h"
 
 #include "platform/platform.h"
-#include "settings/path_helpers.h"
 
 namespace qi {
 
@@ -40,6 +39,8 @@ std::string ReadSilentOptions(const TCommandLine& line, TSilentOptions& options)
     options.AcceptLicense = line.Has("accept-license");
     options.DeleteSaveData = line.Has("delete-save-data");
     options.StartGame = line.Has("start-game");
+    options.LogFile = line.Option("log");
+    if (line.Has("log") && options.LogFile.empty()) return "--log needs a file name";
     if (line.Has("disc-timeout")) {
         const std::string text = line.Option("disc-timeout");
         int seconds = 0;
@@ -65,76 +66,71 @@ void TSilentHost::Stop(bool needsHuman, const std::string& why) {
     report_.Note(why);
 }
 
-TModalResult TSilentHost::MessageDlg(TMsgDlgType kind, TMsgDlgButtons buttons, const std::string& text) {
-    if (kind == TMsgDlgType::mtInformation && (buttons & mbAbort)) {
-        // A disc prompt: wait for the next disc's settings to appear, a
-        // second at a time, as long as the options allow; each disc has
-        // the whole time.
-        if (text != discPrompt_) {
-            discPrompt_ = text;
-            discWaited_ = 0;
-        }
-        if (discWaited_ < options_.DiscTimeoutSeconds) {
-            if (discWaited_ == 0) report_.Note(text);
-            PauseForDisc(1000);
-            ++discWaited_;
-            return TModalResult::mrOk;
-        }
-        Stop(true, text + " (--disc-timeout)");
-        return TModalResult::mrAbort;
+TModalResult TSilentHost::MessageDlg(BoxReason reason, const std::string& text) {
+    switch (reason) {
+        case BoxReason::DiscPrompt:
+            // Wait for the next disc's settings to appear, a second at a
+            // time, as long as the options allow; each disc has the whole
+            // time.
+            if (text != discPrompt_) {
+                discPrompt_ = text;
+                discWaited_ = 0;
+            }
+            if (discWaited_ < options_.DiscTimeoutSeconds) {
+                if (discWaited_ == 0) report_.Note(text);
+                PauseForDisc(1000);
+                ++discWaited_;
+                return TModalResult::mrOk;
+            }
+            Stop(true, text + " (--disc-timeout)");
+            return TModalResult::mrAbort;
+        case BoxReason::AbortQuestion:
+            // Only ever answered yes when this run decided to stop.
+            return stopping_ ? TModalResult::mrYes : TModalResult::mrNo;
+        case BoxReason::GoOnQuestion:
+            // The run does not go on in spite of a problem.
+            Stop(false, "警告: " + text);
+            return TModalResult::mrNo;
+        case BoxReason::Failure: break;
     }
-    if (kind == TMsgDlgType::mtConfirmation) {
-        // "Abort?" is only ever answered yes when this run decided to stop.
-        return stopping_ ? TModalResult::mrYes : TModalResult::mrNo;
-    }
-    // Warnings report a failure or ask whether to go on despite one: the
-    // run does not go on.
     Stop(false, "警告: " + text);
-    if (buttons & mbNo) return TModalResult::mrNo;
-    return buttons & mbOK ? TModalResult::mrOk : TModalResult::mrNo;
+    return TModalResult::mrOk;
 }
 
 void TSilentHost::PauseForDisc(unsigned milliseconds) { platform::SleepMs(milliseconds); }
 
 void TSilentHost::ProcessMessages() {
     if (!form_) return;
-    const TFormType& f = *form_;
-    const bool deleting = f.CurrentPage() == TFormType::PageIndexOf("delete");
-    std::string label = deleting ? f.LabelDel.Caption : f.LabelCopyCap.Caption;
-    if (!deleting && f.LabelCopy.Visible) label += " " + f.LabelCopy.Caption;
-    if (deleting || !f.Progress.Visible) {
-        if (label != lastLabel_) report_.Note(label);
-    } else {
-        report_.Progress(label, f.Progress.Position, f.Progress.Max);
+    const std::string label = form_->StatusText();
+    if (form_->Shown(WizardControl::Progress)) {
+        report_.Progress(label, form_->Progress.Position, form_->Progress.Max);
+    } else if (label != lastLabel_) {
+        report_.Note(label);
     }
     lastLabel_ = label;
 }
 
-void TSilentHost::FillPage(TFormType& f, const std::string& page) {
-    if (page == "License") {
-        if (!options_.AcceptLicense) {
-            Stop(true, "使用許諾契約への同意が必要です (--accept-license)");
-            return;
-        }
-        f.CheckLicense.Checked = true;
-        f.CheckLicenseClick();
-    } else if (page == "Media") {
-        f.RadioDiskAll.Checked = options_.AllDiscs;
-        f.RadioDiskThis.Checked = !options_.AllDiscs;
-    } else if (page == "file") {
-        // Without a choice every component the disc offers is installed.
-        auto choose = [&](TCheckBox& box, bool wanted) {
-            box.Checked = box.Visible && (options_.ChooseComponents ? wanted : true);
-        };
-        choose(f.CheckData, options_.Data);
-        choose(f.CheckSound, options_.Sound);
-        choose(f.CheckMovie, options_.Movie);
-        f.CheckDataClick();
-    } else if (page == "seldir") {
-        if (!options_.Dir.empty()) f.EditDir.Text = options_.Dir;
-        report_.Note("インストール先: " + f.InstallFolder());
-    } else if (page == "uninst") {
-        f.CheckDelSave.Checked = f.CheckDelSave.Visible && options_.DeleteSaveData;
+void TSilentHost::FillPage(TFormType& f) {
+    using enum WizardControl;
+    switch (f.CurrentPage()) {
+        case WizardPage::License:
+            if (!options_.AcceptLicense) return Stop(true, "使用許諾契約への同意が必要です (--accept-license)");
+            f.SetChecked(CheckLicense, true);
+            break;
+        case WizardPage::Media: f.SetChecked(options_.AllDiscs ? RadioDiskAll : RadioDiskThis, true); break;
+        case WizardPage::File:
+            // Without a choice every component the disc offers is installed;
+            // boxes the disc does not offer stay hidden and unchecked.
+            f.SetChecked(CheckData, !options_.ChooseComponents || options_.Data);
+            f.SetChecked(CheckSound, !options_.ChooseComponents || options_.Sound);
+            f.SetChecked(CheckMovie, !options_.ChooseComponents || options_.Movie);
+            break;
+        case WizardPage::SelDir:
+            if (!options_.Dir.empty()) f.SetText(EditDir, options_.Dir);
+            report_.Note("インストール先: " + f.InstallFolder());
+            break;
+        case WizardPage::Uninst: f.SetChecked(CheckDelSave, options_.DeleteSaveData); break;
+        default: break;
     }
 }
 
@@ -148,26 +144,24 @@ TModalResult TSilentHost::RunWizard(TFormType& form, TVrFileCollection*) {
     form.FormCreate();
     // Every page is passed at most once or twice; a wizard that does not
     // move on is stuck.
-    for (int step = 0; step < 4 * static_cast<int>(kWizardPages.size()); ++step) {
+    for (int step = 0; step < 4 * kWizardPageCount; ++step) {
         if (form.ModalResult != TModalResult::mrNone && form.CheckModalEnd()) return form.ModalResult;
         if (failed_ || needsHuman_) return TModalResult::mrAbort;
-        const int current = form.CurrentPage();
-        if (current < 0) break;
-        const std::string page = kWizardPages[static_cast<size_t>(current)];
+        const WizardPage current = form.CurrentPage();
+        if (current == WizardPage::None) break;
         report_.Note("[" + form.Caption + "]");
-        if (page == "exit") {
-            form.btnAbortClick();
+        if (current == WizardPage::Exit) {
+            form.Click(WizardControl::btnAbort);
             continue;
         }
-        if (page == "copy" || page == "delete") {
+        if (current == WizardPage::Copy || current == WizardPage::Delete) {
             // The run stopped without closing the wizard.
             form.ModalResult = TModalResult::mrAbort;
             continue;
         }
-        FillPage(form, page);
+        FillPage(form);
         if (failed_ || needsHuman_) return TModalResult::mrAbort;
-        if (!form.btnNext.Visible || !form.btnNext.Enabled) break;
-        form.btnNextClick();
+        if (!form.Click(WizardControl::btnNext)) break;
         if (form.CurrentPage() == current && form.ModalResult == TModalResult::mrNone && !failed_ && !needsHuman_) break;
     }
     if (!failed_ && !needsHuman_) Stop(false, "ウィザードが先に進みません");
@@ -179,21 +173,6 @@ TLauncherChoice TSilentHost::ShowLauncher(const TQuorInstallSet&, TVrFileCollect
 }
 
 void TSilentHost::ShowError(const std::string& message) { Stop(false, "エラー: " + message); }
-
-int TSilentHost::ExitCode(const TSetupOutcome& outcome) const {
-    switch (outcome.End) {
-        case TSetupEnd::InstallFolderBusy:
-        case TSetupEnd::AlreadyRunning: return ecNeedsHuman;
-        case TSetupEnd::LauncherClosed: return ecCancelled;
-        case TSetupEnd::Finished: break;
-        default: return ecError;
-    }
-    if (failed_) return ecError;
-    if (needsHuman_) return ecNeedsHuman;
-    if (!outcome.LaunchFile.empty()) return outcome.StartResult > 32 ? ecDone : ecError;
-    if (outcome.Role == TSetupRole::Launcher && outcome.WizardResult == TModalResult::mrNone) return ecDone;
-    return outcome.WizardResult == TModalResult::mrOk ? ecDone : ecCancelled;
-}
 
 std::string SilentHelp() {
     return "Unattended run (--silent):\n"

@@ -1,10 +1,11 @@
 // The wizard and the launcher as text on a terminal.
-#include "app/terminal.h"
+#include "ui/terminal/terminal_host.h"
 
 #include <utility>
 
 #include "app/start_forms.h"
 #include "platform/platform.h"
+#include "ui/progress_text.h"
 
 namespace qi {
 
@@ -26,9 +27,39 @@ std::string Plain(const std::string& caption) {
 }
 
 
-std::string Box(const TCheckBox& box) { return std::string(box.Checked ? "[x] " : "[ ] ") + Plain(box.Caption); }
+// A check box or radio button with its state.
+std::string Box(const ControlPlace& place, const TCheckBox& box) {
+    const bool radio = place.kind == ControlKind::RadioButton;
+    const char* mark = box.Checked ? (radio ? "(*) " : "[x] ") : (radio ? "( ) " : "[ ] ");
+    return mark + Plain(box.Caption) + (box.Enabled ? "" : " (固定)");
+}
 
-std::string Radio(const TRadioButton& button) { return std::string(button.Checked ? "(*) " : "( ) ") + Plain(button.Caption); }
+bool IsChoice(const ControlPlace& place) {
+    return place.kind == ControlKind::CheckBox || place.kind == ControlKind::RadioButton;
+}
+
+// The check boxes and radio buttons of the current page are typed by their
+// number on the page, counted with the hidden ones, so a number always
+// means the same box.
+WizardControl ChoiceNumbered(const TFormType& form, int number, bool& found) {
+    found = false;
+    for (const ControlPlace& place : WizardLayout()) {
+        if (place.page != form.CurrentPage() || !IsChoice(place)) continue;
+        if (--number == 0) {
+            found = true;
+            return place.id;
+        }
+    }
+    return WizardControl::Bevel;
+}
+
+// The buttons below the pages and the letters that press them.
+struct ButtonKey {
+    WizardControl id;
+    const char* key;
+};
+constexpr ButtonKey kButtonKeys[] = {
+    {WizardControl::btnBack, "b"}, {WizardControl::btnNext, "n"}, {WizardControl::btnAbort, "a"}};
 
 }  // namespace
 
@@ -45,7 +76,9 @@ bool TTerminalHost::Ask(std::string& answer) {
     return true;
 }
 
-TModalResult TTerminalHost::MessageDlg(TMsgDlgType kind, TMsgDlgButtons buttons, const std::string& text) {
+TModalResult TTerminalHost::MessageDlg(BoxReason reason, const std::string& text) {
+    const TMsgDlgType kind = KindOf(reason);
+    const TMsgDlgButtons buttons = ButtonsOf(reason);
     const char* title = kind == TMsgDlgType::mtWarning ? "警告" : kind == TMsgDlgType::mtConfirmation ? "確認" : "情報";
     std::string shown = text;
     for (size_t at; (at = shown.find("\r\n")) != std::string::npos;) shown.replace(at, 2, "\n");
@@ -72,18 +105,9 @@ TModalResult TTerminalHost::MessageDlg(TMsgDlgType kind, TMsgDlgButtons buttons,
 
 void TTerminalHost::ProcessMessages() {
     if (!form_) return;
-    const TFormType& f = *form_;
-    const bool deleting = f.CurrentPage() == TFormType::PageIndexOf("delete");
-    std::string status = deleting ? f.LabelDel.Caption : f.LabelCopyCap.Caption;
-    if (!deleting && f.Progress.Visible) {
-        int64_t max = f.Progress.Max > 0 ? f.Progress.Max : 1;
-        int64_t percent = f.Progress.Position * 100 / max;
-        if (percent < 0) percent = 0;
-        if (percent > 100) percent = 100;
-        std::string bar(static_cast<size_t>(percent / 5), '#');
-        bar.resize(20, '-');
-        status = "[" + bar + "] " + std::to_string(percent) + "% " + status;
-        if (f.LabelCopy.Visible) status += " " + f.LabelCopy.Caption;
+    std::string status = form_->StatusText();
+    if (form_->Shown(WizardControl::Progress)) {
+        status = ProgressBarText(form_->Progress.Position, form_->Progress.Max) + " " + status;
     }
     if (status != lastStatus_) terminal_.Status(status);
     lastStatus_ = status;
@@ -98,51 +122,48 @@ void TTerminalHost::ShowError(const std::string& message) {
     terminal_.Write("\n== エラー ==\n" + message + "\n");
 }
 
-void TTerminalHost::ShowPage(TFormType& f) {
-    const std::string page = kWizardPages[static_cast<size_t>(f.CurrentPage())];
+void TTerminalHost::ShowPage(const TFormType& f) {
     std::string text = "\n==== " + f.Caption + " ====\n";
-    auto line = [&](const TControl& c) {
-        if (c.Visible && !c.Caption.empty()) text += c.Caption + "\n";
-    };
-    if (page == "Hello") {
-        text += f.EditHello.Text + "\n";
-    } else if (page == "License") {
-        line(f.LicenseLabel1);
-        line(f.LicenseLabel2);
-        text += f.EditLicense.Text + "\n1 " + Box(f.CheckLicense) + "\n";
-    } else if (page == "Media") {
-        line(f.LabelDisk);
-        text += "1 " + Radio(f.RadioDiskAll) + "\n2 " + Radio(f.RadioDiskThis) + "\n";
-    } else if (page == "file") {
-        line(f.Label1);
-        int number = 1;
-        for (TCheckBox* box : {&f.CheckProg, &f.CheckData, &f.CheckSound, &f.CheckMovie}) {
-            if (box->Visible) text += std::to_string(number) + " " + Box(*box) + (box->Enabled ? "" : " (固定)") + "\n";
-            ++number;
+    int number = 0;
+    for (const ControlPlace& place : WizardLayout()) {
+        if (place.page != f.CurrentPage()) continue;
+        const TControl& control = f.Control(place.id);
+        if (IsChoice(place)) ++number;
+        if (!control.Visible) continue;
+        switch (place.kind) {
+            case ControlKind::Label:
+                if (!control.Caption.empty()) text += control.Caption + "\n";
+                break;
+            case ControlKind::TextView: text += static_cast<const TEdit&>(control).Text + "\n"; break;
+            case ControlKind::CheckBox:
+            case ControlKind::RadioButton:
+                text += std::to_string(number) + " " + Box(place, static_cast<const TCheckBox&>(control)) + "\n";
+                break;
+            case ControlKind::Edit: text += "d " + static_cast<const TEdit&>(control).Text + "\n"; break;
+            default: break;
         }
-        line(f.LabelSize);
-    } else if (page == "seldir") {
-        line(f.Label3);
-        text += "d " + f.EditDir.Text + "\n";
-        line(f.LabelSzDrv);
-        line(f.LabelSzNeed);
-    } else if (page == "confirm") {
-        line(f.Label5);
-        line(f.LabelBack);
-        line(f.LabelBack2);
-    } else if (page == "exit") {
-        line(f.LabelExit);
-    } else if (page == "uninst") {
-        line(f.LabelUninst);
-        line(f.Label7);
-        if (f.CheckDelSave.Visible) text += "1 " + Box(f.CheckDelSave) + "\n";
     }
     std::string buttons;
-    if (f.btnBack.Visible && f.btnBack.Enabled) buttons += "  b=" + Plain(f.btnBack.Caption);
-    if (f.btnNext.Visible && f.btnNext.Enabled) buttons += "  n=" + Plain(f.btnNext.Caption);
-    if (f.btnAbort.Visible && f.btnAbort.Enabled) buttons += "  a=" + Plain(f.btnAbort.Caption);
-    text += buttons.empty() ? "" : buttons.substr(2) + "\n";
+    for (const ButtonKey& button : kButtonKeys) {
+        if (f.Shown(button.id) && f.Control(button.id).Enabled) {
+            buttons += "  " + std::string(button.key) + "=" + Plain(f.Control(button.id).Caption);
+        }
+    }
+    if (!buttons.empty()) text += buttons.substr(2) + "\n";
     terminal_.Write(text);
+}
+
+bool TTerminalHost::Answer(TFormType& f, const std::string& answer) {
+    for (const ButtonKey& button : kButtonKeys) {
+        if (answer == button.key) return f.Click(button.id);
+    }
+    if (answer.size() > 2 && answer.compare(0, 2, "d ") == 0) return f.SetText(WizardControl::EditDir, answer.substr(2));
+    if (answer.size() == 1 && answer[0] >= '1' && answer[0] <= '9') {
+        bool found = false;
+        WizardControl box = ChoiceNumbered(f, answer[0] - '0', found);
+        return found && f.Click(box);
+    }
+    return false;
 }
 
 TModalResult TTerminalHost::RunWizard(TFormType& f, TVrFileCollection*) {
@@ -159,45 +180,15 @@ TModalResult TTerminalHost::RunWizard(TFormType& f, TVrFileCollection*) {
         if (!Ask(answer)) {
             // The input ended: the window is closed; on the last page, whose
             // work is done, by its own close button.
-            if (f.CurrentPage() == TFormType::PageIndexOf("exit")) {
-                f.btnAbortClick();
+            if (f.CurrentPage() == WizardPage::Exit) {
+                f.Click(WizardControl::btnAbort);
             } else {
                 f.Close();
             }
             if (f.CheckModalEnd()) return f.ModalResult;
             return TModalResult::mrCancel;
         }
-        const std::string page = kWizardPages[static_cast<size_t>(f.CurrentPage())];
-        if (answer == "n" && f.btnNext.Visible && f.btnNext.Enabled) {
-            f.btnNextClick();
-        } else if (answer == "b" && f.btnBack.Visible && f.btnBack.Enabled) {
-            f.btnBackClick();
-        } else if (answer == "a" && f.btnAbort.Visible && f.btnAbort.Enabled) {
-            f.btnAbortClick();
-        } else if (page == "License" && answer == "1") {
-            f.CheckLicense.Checked = !f.CheckLicense.Checked;
-            f.CheckLicenseClick();
-        } else if (page == "Media" && (answer == "1" || answer == "2")) {
-            f.RadioDiskAll.Checked = answer == "1";
-            f.RadioDiskThis.Checked = answer == "2";
-        } else if (page == "file" && answer.size() == 1 && answer[0] >= '1' && answer[0] <= '4') {
-            TCheckBox* boxes[] = {&f.CheckProg, &f.CheckData, &f.CheckSound, &f.CheckMovie};
-            TCheckBox& box = *boxes[answer[0] - '1'];
-            if (box.Visible && box.Enabled) {
-                box.Checked = !box.Checked;
-                if (&box == &f.CheckProg) {
-                    f.CheckProgClick();
-                } else {
-                    f.CheckDataClick();
-                }
-            }
-        } else if (page == "seldir" && answer.size() > 2 && answer.compare(0, 2, "d ") == 0) {
-            f.EditDir.Text = answer.substr(2);
-        } else if (page == "uninst" && answer == "1" && f.CheckDelSave.Visible) {
-            f.CheckDelSave.Checked = !f.CheckDelSave.Checked;
-        } else {
-            terminal_.Write("?\n");
-        }
+        if (!Answer(f, answer)) terminal_.Write("?\n");
     }
 }
 

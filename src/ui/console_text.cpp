@@ -1,0 +1,28 @@
+#include "ui/console_text.h"
+
+#include "platform/platform.h"
+
+namespace qi {
+
+std::string CoreText(const std::string& word) {
+#if defined(_WIN32)
+    return word;
+#else
+    if (!word.empty() && word[0] == '/') return platform::FromNativePath(word);
+    return platform::Cp932FromUtf8(word);
+#endif
+}
+
+std::string ShownText(const std::string& text) {
+#if defined(_WIN32)
+    return text;
+#else
+    try {
+        return platform::Utf8FromCp932(text);
+    } catch (const Error&) {
+        return text;
+    }
+#endif
+}
+
+}  // namespace qi

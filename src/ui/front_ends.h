@@ -1,0 +1,18 @@
+#pragma once
+// The setup program's text front ends as the program runs them: each runs
+// the whole entry sequence and returns the exit code.
+#include <string>
+
+#include "app/setup_app.h"
+#include "ui/pictures/picture_host.h"
+#include "ui/silent/silent_host.h"
+
+namespace qi {
+
+// Each page and the launcher on the terminal, answered by typing.
+int RunTerminalFrontEnd(const TSetupStart& start, const TPictureRequest& pictures);
+// No questions asked; notes and progress on stderr and in the log file
+// the options name.
+int RunSilentFrontEnd(const TSetupStart& start, const TSilentOptions& options, const TPictureRequest& pictures);
+
+}  // namespace qi

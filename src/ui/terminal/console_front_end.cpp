@@ -1,0 +1,51 @@
+// The terminal front end on the program's own standard input and output.
+#include <cstdio>
+#include <iostream>
+
+#include "ui/console_text.h"
+#include "ui/front_ends.h"
+#include "ui/handing_over.h"
+#include "ui/terminal/terminal_host.h"
+
+namespace qi {
+
+namespace {
+
+// The terminal in the core's code page; a folder typed as a Linux path
+// ("d /home/me/games") stands for the Windows path it maps to.
+class ConsoleTerminal : public ITerminal {
+public:
+    void Write(const std::string& text) override {
+        std::fputs(ShownText(text).c_str(), stdout);
+        std::fflush(stdout);
+    }
+    bool ReadLine(std::string& line) override {
+        std::string raw;
+        if (!std::getline(std::cin, raw)) return false;
+        try {
+            if (raw.size() > 2 && raw.compare(0, 2, "d ") == 0) {
+                line = "d " + CoreText(raw.substr(2));
+            } else {
+                line = CoreText(raw);
+            }
+        } catch (const Error&) {
+            line = "?";
+        }
+        return true;
+    }
+};
+
+}  // namespace
+
+int RunTerminalFrontEnd(const TSetupStart& start, const TPictureRequest& pictures) {
+    ConsoleTerminal terminal;
+    HandingOver<TTerminalHost> host(terminal, start.ProgramFile);
+    TPictureHost picturing(host, pictures, start.ProgramFile, SavePictureAsPng);
+    TSetupApp app(picturing, start);
+    TSetupOutcome outcome = app.Run();
+    std::string why = EndReasonText(outcome.End);
+    if (!why.empty()) std::fprintf(stderr, "%s\n", why.c_str());
+    return host.ExitCodeFor(outcome);
+}
+
+}  // namespace qi
