@@ -158,13 +158,7 @@ TEST_F(Silent, ExitCodesTellWhyARunStopped) {
 }
 
 TEST_F(Silent, AMissingSecondDiscStopsTheRunUnrecorded) {
-    settings.SetDiscCount(2);
-    settings.DiscIndex = 0;
-    settings.ProgramSizes = {100, 0};
-    settings.DataSizes = {100, 100};
-    settings.SoundSizes = {0, 0};
-    settings.MovieSizes = {0, 0};
-    settings.DataTotal = 200;
+    Discs(2);
     settings.SaveToFile(disc / "install.dat");
     options.AllDiscs = true;
     options.DiscTimeoutSeconds = 3;
@@ -180,12 +174,7 @@ TEST_F(Silent, AMissingSecondDiscStopsTheRunUnrecorded) {
 // The next disc is inserted while the run waits for it; each disc has the
 // whole time of --disc-timeout.
 TEST_F(Silent, WaitsForEachNextDiscWithinTheTimeout) {
-    settings.SetDiscCount(3);
-    settings.ProgramSizes = {100, 0, 0};
-    settings.DataSizes = {100, 100, 100};
-    settings.SoundSizes = {0, 0, 0};
-    settings.MovieSizes = {0, 0, 0};
-    settings.DataTotal = 300;
+    Discs(3);
     settings.SaveToFile(disc / "install.dat");
     options.AllDiscs = true;
     options.DiscTimeoutSeconds = 2;

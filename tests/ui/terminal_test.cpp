@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <functional>
 
 #include "ui/terminal/terminal_host.h"
 #include "settings/path_helpers.h"
@@ -21,9 +22,11 @@ public:
         if (input.empty()) return false;
         line = input.front();
         input.pop_front();
+        if (onRead) onRead(line);
         return true;
     }
     std::deque<std::string> input;
+    std::function<void(const std::string&)> onRead;
     std::string shown;
 };
 
@@ -99,6 +102,38 @@ TEST_F(Terminal, PromptsAndTheEndOfInputNeverGoOnUnasked) {
     Run({});
     ASSERT_EQ(started.size(), 1u);
     EXPECT_EQ(started[0], temp / "~qinstall.exe|\"" + disc.Path() + "\"");
+}
+
+// The second disc is asked for with a prompt answered by typing; the
+// installed uninstaller then removes the game page by page.
+TEST_F(Terminal, ADiscPromptThenTheUninstallation) {
+    const std::string folder = target.Path().substr(0, target.Path().size() - 1);
+    settings.LicenseText.clear();
+    Discs(2);
+    terminal.onRead = [&](const std::string& line) {
+        if (line != "o") return;  // the second disc goes in before OK
+        TQuorInstallSet next = settings;
+        next.DiscIndex = 1;
+        next.SourceFiles.clear();
+        next.SaveToFile(disc / "install.dat");
+        PutArchive({Entry("second.txt", "disc two", Dos(2020, 1, 1))});
+    };
+    terminal.input = {"n", "2", "n", "d " + folder, "n", "n", "o"};  // all discs, data, folder, install, OK
+    ASSERT_EQ(Run({disc.Path()}).WizardResult, TModalResult::mrOk) << Utf8(terminal.shown);
+    EXPECT_NE(terminal.shown.find("== 情報 ==\nディスク2を入れてからOKをクリックしてください\n[o=OK a=中止]"),
+              std::string::npos);
+    EXPECT_EQ(DataEntry("second.txt"), "disc two");
+
+    // The uninstaller's temporary copy, started with the folder.
+    programFile = temp / "~qinstall.exe";
+    WriteBytes(programFile, "program");
+    terminal.onRead = nullptr;
+    terminal.input = {"n"};  // 実行; the input ends on the last page
+    TSetupOutcome outcome = Run({target.Path()});
+    EXPECT_EQ(outcome.Role, TSetupRole::Uninstall);
+    EXPECT_EQ(outcome.WizardResult, TModalResult::mrOk) << Utf8(terminal.shown);
+    EXPECT_NE(terminal.shown.find("n=実行"), std::string::npos);
+    EXPECT_FALSE(platform::FileExists(target / "install.dat"));
 }
 
 }  // namespace

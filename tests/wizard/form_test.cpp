@@ -344,9 +344,7 @@ TEST_F(FolderProposal, UpdateNeedsTheSameGameInTheFolder) {
 class ClosingRules : public WizardPages {};
 
 TEST_F(ClosingRules, AbortBeforeCopyingAsksThroughCloseQuery) {
-    settings.SetDiscCount(2);
-    settings.ProgramSizes = {1, 1};
-    settings.DataSizes = settings.SoundSizes = settings.MovieSizes = {0, 0};
+    Discs(2);
     TFormType& f = Create();
     ASSERT_EQ(PageName(f), "Media");
     boxes.answers = {R::mrNo};
@@ -409,24 +407,30 @@ TEST_F(ClosingRules, AbortDeclinedDuringCopyLetsTheWorkFinish) {
     EXPECT_EQ(boxes.asked.size(), 1u);
 }
 
-TEST_F(ClosingRules, CopyPageStopsOnConfirmedAbort) {
-    FakeRun f(settings, nullptr, source.Path(), boxes, pump, waits);
-    f.FormCreate();
-    f.btnNextClick();
-    f.btnNextClick();
-    int clicks = 0;
-    pump.onMessages = [&] {
-        if (++clicks == 2) f.btnAbortClick();  // during the work, not before it
-    };
-    boxes.answers = {R::mrYes};
-    f.btnNextClick();
-    EXPECT_EQ(PageName(f), "copy");
-    EXPECT_EQ(f.Caption, "ファイルコピー");
-    EXPECT_FALSE(f.btnBack.Visible);
-    EXPECT_FALSE(f.btnNext.Visible);
-    EXPECT_EQ(f.ModalResult, R::mrAbort);
-    EXPECT_TRUE(f.CheckModalEnd());  // no question for an abort
-    EXPECT_EQ(boxes.asked.size(), 1u);
+TEST_F(ClosingRules, CopyPageStopsOnConfirmedAbortOrCloseBox) {
+    for (bool closeBox : {false, true}) {
+        SCOPED_TRACE(closeBox ? "close box" : "abort button");
+        FakeRun f(settings, nullptr, source.Path(), boxes, pump, waits);
+        f.FormCreate();
+        f.btnNextClick();
+        f.btnNextClick();
+        int clicks = 0;
+        pump.onMessages = [&] {
+            if (++clicks != 2) return;  // during the work, not before it
+            closeBox ? f.Close() : f.btnAbortClick();
+        };
+        boxes.asked.clear();
+        boxes.answers = {R::mrYes};
+        f.btnNextClick();
+        EXPECT_EQ(PageName(f), "copy");
+        EXPECT_EQ(f.Caption, "ファイルコピー");
+        EXPECT_FALSE(f.btnBack.Visible);
+        EXPECT_FALSE(f.btnNext.Visible);
+        EXPECT_EQ(f.ModalResult, R::mrAbort);
+        EXPECT_TRUE(f.CheckModalEnd());  // no question for an abort
+        ASSERT_EQ(boxes.asked.size(), 1u);
+        EXPECT_EQ(boxes.asked[0].text, "インストールを中断しますか？");
+    }
 }
 
 TEST_F(ClosingRules, UninstallModeOffersSaveDataWhenThereIsSome) {
@@ -451,6 +455,62 @@ TEST_F(ClosingRules, UninstallModeOffersSaveDataWhenThereIsSome) {
     TFormType& g = Create();
     EXPECT_TRUE(g.CheckDelSave.Visible);
     EXPECT_FALSE(g.CheckDelSave.Checked);
+}
+
+class Controls : public WizardPages {};
+
+// Views draw from the table: every control lies in the client area, those of
+// a page above the bevel, and no two controls shown together overlap.
+TEST_F(Controls, LayoutFitsTheWindowWithoutOverlaps) {
+    auto layout = WizardLayout();
+    for (const ControlPlace& a : layout) {
+        SCOPED_TRACE(a.name);
+        EXPECT_GE(a.left, 0);
+        EXPECT_LE(a.left + a.width, kWizardClientWidth);
+        EXPECT_LE(a.top + a.height, a.page == WizardPage::None ? kWizardClientHeight : kWizardPageHeight);
+        if (a.kind == ControlKind::Button) EXPECT_TRUE(a.width == 75 && a.height == 25);
+        for (const ControlPlace& b : layout) {
+            if (&a == &b || (a.page != b.page && a.page != WizardPage::None && b.page != WizardPage::None)) continue;
+            bool apart = a.left + a.width <= b.left || b.left + b.width <= a.left || a.top + a.height <= b.top ||
+                         b.top + b.height <= a.top;
+            EXPECT_TRUE(apart) << b.name;
+        }
+    }
+}
+
+TEST_F(Controls, InputReachesOnlyShownControlsAndRunsTheirHandlers) {
+    using enum WizardControl;
+    OneDisc(10485760, 52428800, 20971520, 0);
+    TFormType& f = Create();
+    ASSERT_EQ(PageName(f), "file");
+    int changes = 0;
+    f.OnChange = [&](FormChange) { ++changes; };
+    const std::string before = f.LabelSize.Caption;
+    EXPECT_TRUE(f.Click(CheckSound));  // the size label follows, as the box's handler does
+    EXPECT_TRUE(f.CheckSound.Checked);
+    EXPECT_NE(f.LabelSize.Caption, before);
+    EXPECT_GT(changes, 0);
+    EXPECT_FALSE(f.Click(CheckMovie));      // no movies on this disc: hidden
+    EXPECT_FALSE(f.Click(CheckProg));       // never deselected: disabled
+    EXPECT_FALSE(f.SetText(EditDir, "D:\\X"));  // another page's control
+    EXPECT_FALSE(f.Click(LabelSize));
+
+    EXPECT_TRUE(f.Click(btnNext));
+    ASSERT_EQ(PageName(f), "seldir");
+    EXPECT_TRUE(f.SetText(EditDir, "D:\\Games"));
+    EXPECT_EQ(f.InstallFolder(), "D:\\Games\\");
+    EXPECT_TRUE(f.SetText(Drive, "e"));
+    EXPECT_EQ(f.Directory.Directory, "E:\\");
+}
+
+TEST_F(Controls, RadioButtonsOfAPageExcludeEachOther) {
+    Discs(2);
+    TFormType& f = Create();
+    ASSERT_EQ(PageName(f), "Media");
+    ASSERT_TRUE(f.RadioDiskAll.Checked);
+    EXPECT_TRUE(f.Click(WizardControl::RadioDiskThis));
+    EXPECT_FALSE(f.RadioDiskAll.Checked);
+    EXPECT_TRUE(f.RadioDiskThis.Checked);
 }
 
 }  // namespace

@@ -73,11 +73,7 @@ TEST_F(InstallRun, OneDiscThroughEveryPage) {
 // Disc 1 is still in the drive when disc 2 is asked for; the user aborts,
 // thinks better of it and inserts disc 2.
 TEST_F(InstallRun, TwoDiscsKeepTheFirstDiscsRecords) {
-    settings.SetDiscCount(2);
-    settings.DataSizes = {1000, 1000};
-    settings.ProgramSizes = {100, 100};
-    settings.SoundSizes = {0, 0};
-    settings.MovieSizes = {0, 0};
+    Discs(2, 100, 1000);
     PutSourceFiles({{"game.exe", "exe"}, {"one.txt", "1"}});
     PutArchive({Entry("a.txt", "disc one", Dos(2020, 1, 1))});
     settings.SaveToFile(disc / "install.dat");
@@ -123,11 +119,7 @@ TEST_F(InstallRun, TwoDiscsKeepTheFirstDiscsRecords) {
 }
 
 TEST_F(InstallRun, AbortConfirmedAtTheDiscPromptWritesNoRecord) {
-    settings.SetDiscCount(2);
-    settings.DataSizes = {1000, 1000};
-    settings.ProgramSizes = {100, 100};
-    settings.SoundSizes = {0, 0};
-    settings.MovieSizes = {0, 0};
+    Discs(2, 100, 1000);
     PutSourceFiles({{"game.exe", "exe"}});
     PutArchive({Entry("a.txt", "a", Dos(2020, 1, 1))});
     boxes.answers = {R::mrAbort, R::mrYes};

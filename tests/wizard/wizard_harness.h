@@ -86,6 +86,20 @@ protected:
         settings.MovieTotal = movie;
     }
 
+    // count discs, each with the same program and data sizes.
+    void Discs(int count, int64_t program = 100, int64_t data = 100) {
+        settings.SetDiscCount(count);
+        settings.DiscIndex = 0;
+        const auto n = static_cast<size_t>(count);
+        settings.ProgramSizes.assign(n, program);
+        settings.DataSizes.assign(n, data);
+        settings.SoundSizes.assign(n, 0);
+        settings.MovieSizes.assign(n, 0);
+        settings.ProgramTotal = program * count;
+        settings.DataTotal = data * count;
+        settings.SoundTotal = settings.MovieTotal = 0;
+    }
+
     std::string PageName(const TFormType& form) const {
         return form.CurrentPage() == WizardPage::None ? "(none)" : qi::PageName(form.CurrentPage());
     }
