@@ -138,6 +138,11 @@ void TFormType::FormCreate() {
         existing = parent;
     }
     if (!existing.empty()) SelectDirectory(existing);
+    // The list shows the nearest folder that exists, but the proposal is the
+    // default folder itself: appending the kept sub-folder to a part of it
+    // that exists already would double that part. (An update proposes only
+    // a folder that exists.)
+    if (!settings_.UpdateMode) EditDir.Text = folder;
 
     EditHello.Text = settings_.HelloText;
     EditLicense.Text = settings_.LicenseText;

@@ -243,6 +243,18 @@ TEST_F(FolderProposal, ProgramFilesDefaultKeepsTheSubFolderWhileBrowsing) {
     EXPECT_EQ(u.EditDir.Text, programFiles);
 }
 
+TEST_F(FolderProposal, AMakerFolderThatExistsIsNotDoubled) {
+    settings.DefaultFolder = "\\QiExistingMaker\\Game";
+    const std::string maker = platform::WindowsFolder().substr(0, 1) + ":\\QiExistingMaker";
+    ASSERT_TRUE(platform::CreateFolders(maker));
+    TFormType& f = Create();
+    platform::RemoveFolder(maker);
+    EXPECT_EQ(f.EditDir.Text, maker + "\\Game");
+    EXPECT_EQ(f.Directory.Directory, maker);
+    f.SelectDirectory(source.Path());  // browsing still appends what the default adds
+    EXPECT_EQ(f.EditDir.Text, source.Path() + "QiExistingMaker\\Game");
+}
+
 TEST_F(FolderProposal, PlainDefaultIsOnTheWindowsDrive) {
     settings.DefaultFolder = "\\QiWizardGames\\X";
     TFormType& f = Create();
