@@ -218,6 +218,13 @@ std::optional<std::string> RawCommandLine();
 std::vector<std::string> SplitCommandLine(const std::string& line);
 // True when standard error is a terminal.
 bool StderrIsTerminal();
+// One line of standard input without its line break, read unbuffered so
+// that what this program does not read stays for a program it hands over
+// to; false at the end of the input.
+bool ReadInputLine(std::string& line);
+// True when a line of standard input can be read without waiting (or the
+// input has ended).
+bool InputWaiting();
 
 // The path of the host's file system that a Windows path stands for
 // (itself on Windows).

@@ -34,6 +34,10 @@ contains "--help lists the exit codes" help.txt "Exit codes: 0 done, 1 error"
 contains "says so" out.txt "インストール設定ファイルがありません"
 "$qinstall" --silent --components=voice >/dev/null 2>&1; check "unknown component" 2 $?
 "$qinstall" --silent --screen=big >/dev/null 2>&1; check "a screen size that is none" 2 $?
+"$qinstall" --silent --bogus >out.txt 2>&1; check "an unknown option" 2 $?
+contains "names the option" out.txt "unknown option --bogus"
+"$qinstall" --silent --dir=relative >out.txt 2>&1; check "a relative --dir" 2 $?
+contains "says what --dir needs" out.txt "--dir needs a whole path"
 
 mkdir -p disc src
 cat >game.json <<'JSON'
@@ -86,6 +90,13 @@ inst/install.exe --silent "--log=$work/uninstall.log" >out.txt 2>&1; check "unin
 contains "the copy uninstalled" uninstall.log "アンインストール"
 lacks "install path removed" root/registry.txt '"InstallPath"'
 [ -z "$(find root -name '*.desktop')" ]; check "shortcuts removed" 0 $?
+
+# Answers piped to the launcher reach the temporary copy it hands over to:
+# install, then welcome, licence, components, folder and confirmation.
+printf 'i\nn\n1\nn\nn\nd %s\nn\nn\n' "$work/piped" | disc/setup >out.txt 2>&1
+check "an installation answered through a pipe" 0 $?
+[ -f piped/install.dat ]; check "the piped answers reached the copy" 0 $?
+piped/install.exe --silent >/dev/null 2>&1; check "and it is removed again" 0 $?
 
 if [ "$failures" -ne 0 ]; then
   echo "$failures check(s) failed"

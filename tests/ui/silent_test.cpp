@@ -236,6 +236,9 @@ TEST(SilentOptions, AreCheckedBeforeAnythingRuns) {
     EXPECT_NE(ReadSilentOptions(ParseCommandLine({"--components=data,voice"}), options), "");
     EXPECT_NE(ReadSilentOptions(ParseCommandLine({"--disc-timeout=soon"}), options), "");
     EXPECT_NE(ReadSilentOptions(ParseCommandLine({"--dir="}), options), "");
+    for (const char* relative : {"--dir=games", "--dir=C:games", "--dir=\\games"}) {
+        EXPECT_NE(ReadSilentOptions(ParseCommandLine({relative}), options), "") << relative;
+    }
 
     TPictureRequest pictures;
     EXPECT_EQ(ReadPictureOptions(ParseCommandLine({"--save-backdrop=b.png", "--screen=1920x1080"}), pictures), "");

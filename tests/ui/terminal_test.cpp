@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
 #include <functional>
 
@@ -25,8 +26,10 @@ public:
         if (onRead) onRead(line);
         return true;
     }
+    bool InputWaiting() override { return typeAhead && !input.empty(); }
     std::deque<std::string> input;
     std::function<void(const std::string&)> onRead;
+    bool typeAhead = false;  // lines are there to read during the work
     std::string shown;
 };
 
@@ -71,6 +74,7 @@ TEST_F(Terminal, AnInstallationTypedPageByPage) {
     const std::string folder = target.Path().substr(0, target.Path().size() - 1);
     terminal.input = {"n",  // "next" stays disabled until the licence is accepted
                       "1", "n",            // accept, next
+                      "4",                 // a hidden box (no movies): "?"
                       "2", "n",            // the data component
                       "d " + folder, "n",  // the folder
                       "n"};                // install; the input ends on the last page, whose work is done
@@ -78,7 +82,8 @@ TEST_F(Terminal, AnInstallationTypedPageByPage) {
     EXPECT_EQ(outcome.WizardResult, TModalResult::mrOk) << Utf8(terminal.shown);
     EXPECT_TRUE(Saved().Installed);
     EXPECT_EQ(DataEntry("scene.txt"), "scene");
-    EXPECT_NE(terminal.shown.find("?\n"), std::string::npos);  // the refused "next"
+    EXPECT_EQ(std::count(terminal.shown.begin(), terminal.shown.end(), '?'), 2);  // "next" refused, the hidden box
+    EXPECT_NE(terminal.shown.find("c=閉じる(C)"), std::string::npos);        // the mnemonic is the key
     EXPECT_NE(terminal.shown.find("[x] 同意する"), std::string::npos);
     EXPECT_NE(terminal.shown.find("[x] シナリオ・グラフィック"), std::string::npos);
     EXPECT_NE(terminal.shown.find("n=インストール"), std::string::npos);
@@ -133,6 +138,16 @@ TEST_F(Terminal, ADiscPromptThenTheUninstallation) {
     EXPECT_EQ(outcome.Role, TSetupRole::Uninstall);
     EXPECT_EQ(outcome.WizardResult, TModalResult::mrOk) << Utf8(terminal.shown);
     EXPECT_NE(terminal.shown.find("n=実行"), std::string::npos);
+    EXPECT_FALSE(platform::FileExists(target / "install.dat"));
+}
+
+TEST_F(Terminal, AbortTypedDuringTheCopy) {
+    const std::string folder = target.Path().substr(0, target.Path().size() - 1);
+    terminal.typeAhead = true;
+    terminal.input = {"1", "n", "2", "n", "d " + folder, "n", "n", "a", "y"};
+    TSetupOutcome outcome = Run({disc.Path()});
+    EXPECT_EQ(outcome.WizardResult, TModalResult::mrAbort) << Utf8(terminal.shown);
+    EXPECT_NE(terminal.shown.find("インストールを中断しますか？"), std::string::npos);
     EXPECT_FALSE(platform::FileExists(target / "install.dat"));
 }
 

@@ -13,13 +13,29 @@ namespace {
 
 using namespace qi;
 
+// Our own options; any other is a mistake, not something to ignore.
+constexpr const char* kOptions[] = {"help",          "silent",         "terminal",         "dir",
+                                    "components",    "all-discs",      "accept-license",   "delete-save-data",
+                                    "start-game",    "disc-timeout",   "log",              "save-launcher",
+                                    "save-backdrop", "screen"};
+
+std::string UnknownOption(const TCommandLine& line) {
+    for (const auto& [name, value] : line.Options) {
+        bool known = false;
+        for (const char* option : kOptions) known = known || name == option;
+        if (!known) return "unknown option --" + name + " (see --help)";
+    }
+    return {};
+}
+
 void Usage(std::FILE* to) {
     std::fprintf(to,
                  "usage: qinstall [FOLDER | ARCHIVE] [--silent] [options]\n"
                  "The game's setup program: launcher, installer, updater and uninstaller. The\n"
                  "settings (install.dat) beside the program, inside it, or in FOLDER or ARCHIVE\n"
                  "choose the role. Without --silent each page is shown on the terminal and\n"
-                 "answered by typing the letter or number before a button or check box.\n\n%s",
+                 "answered by typing the letter or number before a button or check box.\n"
+                 "  --terminal            the terminal front end (the default)\n\n%s",
                  SilentHelp().c_str());
     std::fprintf(to, "\n%s", PictureHelp().c_str());
 }
@@ -67,10 +83,11 @@ int main(int argc, char** argv) {
         return ecDone;
     }
     TSetupStart start;
-    if (!ReadStart(line, start)) return ecUsage;
+    std::string problem = UnknownOption(line);
+    if (problem.empty() && !ReadStart(line, start)) return ecUsage;
     TSilentOptions options;
     TPictureRequest pictures;
-    std::string problem = ReadSilentOptions(line, options);
+    if (problem.empty()) problem = ReadSilentOptions(line, options);
     if (problem.empty()) problem = ReadPictureOptions(line, pictures);
     if (!problem.empty()) {
         std::fprintf(stderr, "qinstall: %s\n", problem.c_str());

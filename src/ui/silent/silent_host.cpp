@@ -10,6 +10,14 @@ namespace {
 
 bool EndsInDelimiterByte(const std::string& text) { return !text.empty() && text.back() == '\\'; }
 
+// "C:\..." (a folder relative to a drive's current folder, "C:games", is
+// not one), or a network folder "\\server\share".
+bool IsAbsoluteFolder(const std::string& folder) {
+    const bool drive = folder.size() >= 3 && folder[1] == ':' && folder[2] == '\\' &&
+                       ((folder[0] >= 'A' && folder[0] <= 'Z') || (folder[0] >= 'a' && folder[0] <= 'z'));
+    return drive || folder.compare(0, 2, "\\\\") == 0;
+}
+
 }  // namespace
 
 std::string ReadSilentOptions(const TCommandLine& line, TSilentOptions& options) {
@@ -18,6 +26,9 @@ std::string ReadSilentOptions(const TCommandLine& line, TSilentOptions& options)
     // the folder edit shows it.
     if (options.Dir.size() > 3 && EndsInDelimiterByte(options.Dir)) options.Dir.pop_back();
     if (line.Has("dir") && options.Dir.empty()) return "--dir needs a folder";
+    if (!options.Dir.empty() && !IsAbsoluteFolder(options.Dir)) {
+        return "--dir needs a whole path from a drive's root (C:\\Games\\Title; on Linux also /home/me/games)";
+    }
     if (line.Has("components")) {
         options.ChooseComponents = true;
         std::string list = line.Option("components") + ",";

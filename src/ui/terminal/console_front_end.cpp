@@ -1,6 +1,7 @@
 // The terminal front end on the program's own standard input and output.
 #include <cstdio>
-#include <iostream>
+
+#include "platform/platform.h"
 
 #include "ui/console_text.h"
 #include "ui/front_ends.h"
@@ -19,9 +20,11 @@ public:
         std::fputs(ShownText(text).c_str(), stdout);
         std::fflush(stdout);
     }
+    // Unbuffered: what this program does not read stays for the temporary
+    // copy it hands over to.
     bool ReadLine(std::string& line) override {
         std::string raw;
-        if (!std::getline(std::cin, raw)) return false;
+        if (!platform::ReadInputLine(raw)) return false;
         try {
             if (raw.size() > 2 && raw.compare(0, 2, "d ") == 0) {
                 line = "d " + CoreText(raw.substr(2));
@@ -33,6 +36,7 @@ public:
         }
         return true;
     }
+    bool InputWaiting() override { return platform::InputWaiting(); }
 };
 
 }  // namespace

@@ -53,27 +53,63 @@ WizardControl ChoiceNumbered(const TFormType& form, int number, bool& found) {
     return WizardControl::Bevel;
 }
 
-// The buttons below the pages and the letters that press them.
+// The buttons below the pages, and the letter that presses each where its
+// caption has no mnemonic.
 struct ButtonKey {
     WizardControl id;
-    const char* key;
+    char key;
 };
 constexpr ButtonKey kButtonKeys[] = {
-    {WizardControl::btnBack, "b"}, {WizardControl::btnNext, "n"}, {WizardControl::btnAbort, "a"}};
+    {WizardControl::btnBack, 'b'}, {WizardControl::btnNext, 'n'}, {WizardControl::btnAbort, 'a'}};
+
+// The key that presses a button: its caption's mnemonic ("閉じる(&C)" is
+// "c"), else its own letter.
+std::string KeyOf(const TFormType& form, WizardControl button) {
+    char key = 'a';
+    for (const ButtonKey& known : kButtonKeys) {
+        if (known.id == button) key = known.key;
+    }
+    const std::string& caption = form.Control(button).Caption;
+    const size_t mark = caption.find('&');
+    if (mark != std::string::npos && mark + 1 < caption.size()) {
+        const char letter = caption[mark + 1];
+        if (letter >= 'A' && letter <= 'Z') key = static_cast<char>(letter - 'A' + 'a');
+        if (letter >= 'a' && letter <= 'z') key = letter;
+    }
+    return std::string(1, key);
+}
 
 }  // namespace
 
 TTerminalHost::TTerminalHost(ITerminal& terminal, std::string programFile, bool realPauses)
     : terminal_(terminal), programFile_(std::move(programFile)), realPauses_(realPauses) {}
 
-bool TTerminalHost::Ask(std::string& answer) {
-    terminal_.Write("> ");
+bool TTerminalHost::ReadAnswer(std::string& answer) {
     if (inputEnded_ || !terminal_.ReadLine(answer)) {
         inputEnded_ = true;
         return false;
     }
     while (!answer.empty() && (answer.back() == '\r' || answer.back() == ' ')) answer.pop_back();
     return true;
+}
+
+bool TTerminalHost::Ask(std::string& answer) {
+    terminal_.Write("> ");
+    if (typedAhead_.empty()) return ReadAnswer(answer);
+    answer = typedAhead_.front();
+    typedAhead_.pop_front();
+    return true;
+}
+
+void TTerminalHost::PollInput() {
+    std::string line;
+    while (!inputEnded_ && terminal_.InputWaiting() && ReadAnswer(line)) {
+        if (typedAhead_.empty() && line == KeyOf(*form_, WizardControl::btnAbort)) {
+            form_->Click(WizardControl::btnAbort);
+        } else {
+            typedAhead_.push_back(line);
+        }
+    }
 }
 
 TModalResult TTerminalHost::MessageDlg(BoxReason reason, const std::string& text) {
@@ -105,6 +141,7 @@ TModalResult TTerminalHost::MessageDlg(BoxReason reason, const std::string& text
 
 void TTerminalHost::ProcessMessages() {
     if (!form_) return;
+    PollInput();
     std::string status = form_->StatusText();
     if (form_->Shown(WizardControl::Progress)) {
         status = ProgressBarText(form_->Progress.Position, form_->Progress.Max) + " " + status;
@@ -139,14 +176,17 @@ void TTerminalHost::ShowPage(const TFormType& f) {
             case ControlKind::RadioButton:
                 text += std::to_string(number) + " " + Box(place, static_cast<const TCheckBox&>(control)) + "\n";
                 break;
-            case ControlKind::Edit: text += "d " + static_cast<const TEdit&>(control).Text + "\n"; break;
+            case ControlKind::Edit:
+                text += "d " + static_cast<const TEdit&>(control).Text +
+                        "\n  (別のフォルダにするには d に続けてフォルダを入力します)\n";
+                break;
             default: break;
         }
     }
     std::string buttons;
     for (const ButtonKey& button : kButtonKeys) {
         if (f.Shown(button.id) && f.Control(button.id).Enabled) {
-            buttons += "  " + std::string(button.key) + "=" + Plain(f.Control(button.id).Caption);
+            buttons += "  " + KeyOf(f, button.id) + "=" + Plain(f.Control(button.id).Caption);
         }
     }
     if (!buttons.empty()) text += buttons.substr(2) + "\n";
@@ -155,7 +195,7 @@ void TTerminalHost::ShowPage(const TFormType& f) {
 
 bool TTerminalHost::Answer(TFormType& f, const std::string& answer) {
     for (const ButtonKey& button : kButtonKeys) {
-        if (answer == button.key) return f.Click(button.id);
+        if (f.Shown(button.id) && answer == KeyOf(f, button.id)) return f.Click(button.id);
     }
     if (answer.size() > 2 && answer.compare(0, 2, "d ") == 0) return f.SetText(WizardControl::EditDir, answer.substr(2));
     if (answer.size() == 1 && answer[0] >= '1' && answer[0] <= '9') {
@@ -217,6 +257,8 @@ TLauncherChoice TTerminalHost::ShowLauncher(const TQuorInstallSet& settings, TVr
             form.btnWinMediaClick();
         } else if (answer == "q") {
             form.btnExitClick();
+        } else {
+            terminal_.Write("?\n");
         }
         if (form.ModalResult != TModalResult::mrNone) {
             return {form.ModalResult == TModalResult::mrOk, form.ChosenAction};

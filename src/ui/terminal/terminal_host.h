@@ -5,6 +5,7 @@
 // and a progress bar during the long runs. A view of the same models the
 // windows drive; it decides nothing itself.
 #include <cstdint>
+#include <deque>
 #include <string>
 
 #include "app/setup_app.h"
@@ -22,6 +23,8 @@ public:
     // Rewrites the current line (a progress bar); plain terminals may print
     // a new line instead.
     virtual void Status(const std::string& text) { Write(text + "\n"); }
+    // Whether a line can be read without waiting (or the input has ended).
+    virtual bool InputWaiting() { return false; }
 };
 
 class TTerminalHost : public ISetupHost, IMessageBoxes, IMessagePump, IWaiter {
@@ -46,8 +49,14 @@ private:
     void ShowPage(const TFormType& form);
     // Acts on a typed answer; false when it means nothing on this page.
     bool Answer(TFormType& form, const std::string& answer);
-    // Reads a command; false when the input ended.
+    // Reads a command (a line typed during the work first); false when the
+    // input ended.
     bool Ask(std::string& answer);
+    bool ReadAnswer(std::string& answer);
+    // During the work of the copy and delete pages: a line typed meanwhile
+    // presses the abort button when it is the button's key, and is kept
+    // for the next question otherwise.
+    void PollInput();
 
     ITerminal& terminal_;
     std::string programFile_;
@@ -56,6 +65,7 @@ private:
     bool inputEnded_ = false;
     TFormType* form_ = nullptr;
     std::string lastStatus_;
+    std::deque<std::string> typedAhead_;
 };
 
 }  // namespace qi
