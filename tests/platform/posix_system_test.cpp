@@ -153,6 +153,27 @@ TEST(PosixShell, ADocumentWithoutAnOpenerHasNoAssociation) {
     EXPECT_EQ(ShellOpen(scratch / "game.exe", "", ""), 31);
 }
 
+// A Windows game runs in the prefix that holds drive C:, whatever prefix
+// the user's environment names; a file that is no program is refused.
+TEST(PosixShell, WineRunsInThePrefixOfDriveC) {
+    ScratchFolder scratch;
+    const std::string wine = scratch / "wine";
+    test::WriteBytes(wine, "#!/bin/sh\necho \"$WINEPREFIX|$1\" > result.tmp\nmv result.tmp result.txt\n");
+    ASSERT_EQ(chmod(NativePath(wine).c_str(), 0755), 0);
+    test::ScopedVariable path("PATH", NativePath(scratch.Path()) + ":/usr/bin:/bin");
+    test::ScopedVariable prefix("WINEPREFIX", "/nowhere/.wine");
+    test::WriteBytes(scratch / "game.exe", "MZ game");
+    EXPECT_GT(ShellOpen(scratch / "game.exe", "", scratch.Path()), 32);
+    const std::string result = scratch / "result.txt";
+    for (int wait = 0; wait < 500 && !FileExists(result); ++wait) SleepMs(10);
+    ASSERT_TRUE(FileExists(result));
+    const std::string drivePrefix = NativePath("C:\\").substr(0, NativePath("C:\\").find("/drive_c"));
+    EXPECT_EQ(test::ReadBytes(result), drivePrefix + "|" + NativePath(scratch / "game.exe") + "\n");
+
+    test::WriteBytes(scratch / "fake.exe", "not a program");
+    EXPECT_EQ(ShellOpen(scratch / "fake.exe", "", ""), 11);
+}
+
 }  // namespace
 }  // namespace qi::platform
 #endif  // _WIN32

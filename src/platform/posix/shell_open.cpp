@@ -1,10 +1,13 @@
 // Opening a program or document as the shell's "open" verb does, with the
 // shell's result codes. A host program (an ELF file or a script with "#!",
 // executable) is started itself; any other ".exe", ".bat" or ".com" program
-// through wine; a document or folder through xdg-open. When wine or xdg-open
-// is not installed the result is 31, the shell's "no application is
-// associated". The program is started detached, in a session of its own, and
-// not waited for; or it replaces the running program.
+// through wine, in the Wine prefix that holds drive C: (never the user's
+// default one), with wine's own output in "wine.log" of the state folder; a
+// document or folder through xdg-open. When wine or xdg-open is not installed
+// the result is 31, the shell's "no application is associated"; a Windows
+// program that is none ("MZ" missing) gives 11, "the program is invalid".
+// The program is started detached, in a session of its own, and not waited
+// for; or it replaces the running program.
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -20,6 +23,7 @@
 #include "platform/posix/host_paths.h"
 #include "platform/posix/native_fs.h"
 #include "platform/posix/program_kinds.h"
+#include "platform/posix/roots.h"
 
 extern char** environ;
 
@@ -30,6 +34,7 @@ constexpr int kStarted = 42;
 constexpr int kFileNotFound = 2;
 constexpr int kPathNotFound = 3;
 constexpr int kAccessDenied = 5;
+constexpr int kBadFormat = 11;
 constexpr int kNoAssociation = 31;
 
 std::string FindOnPath(const std::string& program) {
@@ -47,21 +52,59 @@ std::string FindOnPath(const std::string& program) {
 }
 
 
-// The command line that opens native; empty when nothing can open it.
-std::vector<std::string> CommandFor(const std::string& native, const std::string& utf8Arguments) {
+bool StartsWithMz(const std::string& native) {
+    char magic[2] = {};
+    int file = open(native.c_str(), O_RDONLY | O_CLOEXEC);
+    if (file < 0) return false;
+    const bool mz = read(file, magic, 2) == 2 && magic[0] == 'M' && magic[1] == 'Z';
+    close(file);
+    return mz;
+}
+
+// How native is started: the command line (empty when nothing can open it),
+// and for a Windows program the prefix wine runs it in.
+struct Start {
     std::vector<std::string> command;
+    bool wine = false;
+    int refusal = kNoAssociation;  // the result when command is empty
+};
+
+Start CommandFor(const std::string& native, const std::string& utf8Arguments) {
+    Start start;
+    std::vector<std::string>& command = start.command;
     if (posix::IsHostProgram(native)) {
         command = {native};
     } else if (posix::IsWindowsProgramName(native)) {
+        if (!StartsWithMz(native)) return {{}, false, kBadFormat};
         std::string wine = FindOnPath("wine");
-        if (wine.empty()) return {};
+        if (wine.empty()) return start;
         command = {wine, native};
+        start.wine = true;
     } else {
         std::string opener = FindOnPath("xdg-open");
-        return opener.empty() ? std::vector<std::string>{} : std::vector<std::string>{opener, native};
+        if (!opener.empty()) command = {opener, native};
+        return start;
     }
     for (auto& argument : SplitCommandLine(utf8Arguments)) command.push_back(std::move(argument));
-    return command;
+    return start;
+}
+
+// The environment of the started program: ours, with WINEPREFIX naming the
+// prefix of drive C: for wine.
+std::vector<std::string> EnvironmentFor(const Start& start) {
+    std::vector<std::string> variables;
+    for (char** variable = environ; *variable; ++variable) {
+        if (!start.wine || std::string(*variable).rfind("WINEPREFIX=", 0) != 0) variables.push_back(*variable);
+    }
+    if (start.wine) variables.push_back("WINEPREFIX=" + posix::PrefixFolder());
+    return variables;
+}
+
+std::vector<char*> Pointers(std::vector<std::string>& texts) {
+    std::vector<char*> pointers;
+    for (auto& text : texts) pointers.push_back(text.data());
+    pointers.push_back(nullptr);
+    return pointers;
 }
 
 int ResultOf(int spawnError) {
@@ -74,13 +117,18 @@ int ResultOf(int spawnError) {
 // Starts command in folder from an intermediate child that ends at once, so
 // the program is nobody's child to wait for; the intermediate child reports
 // the outcome of the start through a pipe.
-int StartDetached(const std::vector<std::string>& command, const std::string& folder) {
-    std::vector<char*> argv;
-    for (const auto& part : command) argv.push_back(const_cast<char*>(part.c_str()));
-    argv.push_back(nullptr);
+int StartDetached(Start start, const std::string& folder) {
+    std::vector<std::string> environment = EnvironmentFor(start);
+    std::vector<char*> argv = Pointers(start.command);
+    std::vector<char*> envp = Pointers(environment);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
+    const std::string log = posix::StateFolder() + "/wine.log";
+    if (start.wine) {
+        posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+        posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    }
     posix_spawnattr_t attributes;
     posix_spawnattr_init(&attributes);
     posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
@@ -90,7 +138,7 @@ int StartDetached(const std::vector<std::string>& command, const std::string& fo
         pid_t middle = fork();
         if (middle == 0) {
             pid_t program;
-            int error = posix_spawn(&program, argv[0], &actions, &attributes, argv.data(), environ);
+            int error = posix_spawn(&program, argv[0], &actions, &attributes, argv.data(), envp.data());
             ssize_t written = write(report[1], &error, sizeof error);
             _exit(written == sizeof error ? 0 : 1);
         }
@@ -117,13 +165,13 @@ int ReplaceProgram(const std::string& file, const std::string& arguments) {
         return kFileNotFound;
     }
     if (!posix::NameExists(native)) return kFileNotFound;
-    std::vector<std::string> command = CommandFor(native, utf8Arguments);
-    if (command.empty()) return kNoAssociation;
-    std::vector<char*> argv;
-    for (const auto& part : command) argv.push_back(const_cast<char*>(part.c_str()));
-    argv.push_back(nullptr);
+    Start start = CommandFor(native, utf8Arguments);
+    if (start.command.empty()) return start.refusal;
+    std::vector<std::string> environment = EnvironmentFor(start);
+    std::vector<char*> argv = Pointers(start.command);
+    std::vector<char*> envp = Pointers(environment);
     std::fflush(nullptr);
-    execv(argv[0], argv.data());
+    execve(argv[0], argv.data(), envp.data());
     return ResultOf(errno);
 }
 
@@ -139,8 +187,8 @@ int ShellOpen(const std::string& file, const std::string& arguments, const std::
     }
     if (!posix::NameExists(native)) return kFileNotFound;
     if (!posix::IsDirectory(workFolder)) return kPathNotFound;
-    std::vector<std::string> command = CommandFor(native, utf8Arguments);
-    return command.empty() ? kNoAssociation : StartDetached(command, workFolder);
+    Start start = CommandFor(native, utf8Arguments);
+    return start.command.empty() ? start.refusal : StartDetached(std::move(start), workFolder);
 }
 
 }  // namespace qi::platform
