@@ -11,7 +11,13 @@ dir=$(cd "$(dirname "$program")" && pwd)
 while [ "$dir" != / ] && [ ! -f "$dir/CMakeCache.txt" ]; do dir=$(dirname "$dir"); done
 export WINEPREFIX=${QI_WINEPREFIX:-$dir/wineprefix}
 export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# No menu entries for the programs the tests install, and a home folder of
+# its own inside the build folder: the user's menus and settings stay as
+# they are.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+export HOME=$dir/winehome
+export XDG_CONFIG_HOME=$HOME/.config XDG_DATA_HOME=$HOME/.local/share XDG_CACHE_HOME=$HOME/.cache
+mkdir -p "$HOME"
 export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
 export DISPLAY=
 

@@ -8,6 +8,8 @@ source "$(dirname "$0")/lib.sh" "$1" "$2" "$3"
 wine_run=$2
 qinstall=$4
 winpath() { echo "Z:${1//\//\\}"; }
+started=$work/started
+touch "$started"
 
 mkdir -p disc src
 cat >game.json <<'JSON'
@@ -47,4 +49,6 @@ check "the launcher saved as a 265 x 158 PNG" 0 $?
 contains "starts its temporary copy" err.txt "~qinstall"
 for _ in $(seq 1 300); do [ -e inst ] || break; sleep 0.1; done
 [ ! -e inst ]; check "the copy removed the install folder" 0 $?
+written=$(find "$HOME/.local/share/applications/wine" "$HOME/.config/menus" -newer "$started" 2>/dev/null)
+[ -z "$written" ]; check "nothing written into the user's own menus" 0 $?
 finish qinstall_wine
