@@ -5,8 +5,9 @@
 
 #include "app/setup_form.h"
 #include "archive/vrfiles.h"
-#include "settings/cp932.h"
-#include "settings/path_helpers.h"
+#include "base/cp932.h"
+#include "base/path_helpers.h"
+#include "platform/file_helpers.h"
 #include "streams/stream.h"
 
 namespace qi {
@@ -32,13 +33,6 @@ std::string LastTwoBytes(const std::string& fileName) {
         return std::string(tail, 2);
     } catch (const Error&) {
         return {};
-    }
-}
-
-void ClearReadOnly(const std::string& fileName) {
-    uint32_t attributes = platform::GetAttributes(fileName);
-    if (attributes != platform::kInvalidAttributes && (attributes & platform::kAttrReadOnly)) {
-        platform::SetAttributes(fileName, attributes & ~platform::kAttrReadOnly);
     }
 }
 

@@ -2,8 +2,8 @@
 // the options and presses "next" until the wizard closes.
 #include "app/silent.h"
 
+#include "base/path_helpers.h"
 #include "platform/platform.h"
-#include "settings/path_helpers.h"
 
 namespace qi {
 

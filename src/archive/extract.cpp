@@ -5,10 +5,11 @@
 #include <vector>
 
 #include "archive/vrfiles.h"
+#include "base/cp932.h"
+#include "base/path_helpers.h"
+#include "platform/file_helpers.h"
 #include "platform/platform.h"
-#include "settings/cp932.h"
 #include "settings/install_set.h"
-#include "settings/path_helpers.h"
 
 namespace qi {
 

@@ -3,11 +3,11 @@
 #include <vector>
 
 #include "archive/random.h"
+#include "archive/vexa_probe.h"
 #include "archive/vrfiles.h"
-#include "image/vexa_probe.h"
+#include "base/cp932.h"
+#include "base/path_helpers.h"
 #include "platform/platform.h"
-#include "settings/cp932.h"
-#include "settings/path_helpers.h"
 
 namespace qi {
 

@@ -8,9 +8,10 @@
 #include <vector>
 
 #include "archive/vrfiles.h"
+#include "base/cp932.h"
+#include "base/path_helpers.h"
+#include "platform/file_helpers.h"
 #include "platform/platform.h"
-#include "settings/cp932.h"
-#include "settings/path_helpers.h"
 #include "streams/big_stream.h"
 #include "streams/stream.h"
 #include "wizard/form_type.h"
@@ -44,13 +45,6 @@ bool CopyInstallFile(const std::string& source, const std::string& dest, bool sk
         }
     }
     return platform::CopyFileTo(source, dest, false);
-}
-
-void ClearReadOnly(const std::string& path) {
-    uint32_t attributes = platform::GetAttributes(path);
-    if (attributes == platform::kInvalidAttributes || !(attributes & platform::kAttrReadOnly)) return;
-    attributes &= ~platform::kAttrReadOnly;
-    platform::SetAttributes(path, attributes == 0 ? platform::kAttrNormal : attributes);
 }
 
 // Every file of the folder, then each sub-folder depth first, then the

@@ -3,7 +3,7 @@
 #include "app/setup_form.h"
 #include "app/silent.h"
 #include "app/window_pictures.h"
-#include "settings/path_helpers.h"
+#include "base/path_helpers.h"
 #include "wizard/run_harness.h"
 
 namespace qi {

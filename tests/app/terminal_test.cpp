@@ -3,7 +3,7 @@
 #include <deque>
 
 #include "app/terminal.h"
-#include "settings/path_helpers.h"
+#include "base/path_helpers.h"
 #include "wizard/run_harness.h"
 
 namespace qi {
