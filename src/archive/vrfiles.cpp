@@ -3,6 +3,7 @@
 #include <cstring>
 #include <vector>
 
+#include "archive/exe_trailer.h"
 #include "archive/random.h"
 #include "base/cp932.h"
 #include "base/little_endian.h"
@@ -75,18 +76,11 @@ void TVrFileCollection::Open(const std::string& fileName, bool treatAsFile) {
                 ReadDirectory(*Stream);
             }
         } else {
-            // An executable carries the archive after its program image; the
-            // last six bytes are the archive's start and the mark "qr".
-            int64_t size = Stream->GetSize();
-            uint8_t trailer[6];
-            if (size < 6) Damaged(fileName, "アーカイブが付いていません");
-            Stream->SetPosition(size - 6);
-            if (Stream->Read(trailer, 6) != 6 || trailer[4] != 'q' || trailer[5] != 'r') {
-                Damaged(fileName, "アーカイブが付いていません");
-            }
-            int32_t start = LoadLe<int32_t>(trailer);
-            if (start < 0 || start > size - 6) Damaged(fileName, "アーカイブの開始位置がファイルの外です");
-            Stream->SetPosition(start);
+            // An executable carries the archive after its program part,
+            // whose length the trailer names.
+            auto start = ReadExeTrailer(*Stream);
+            if (!start) Damaged(fileName, "アーカイブが付いていません");
+            Stream->SetPosition(*start);
             ReadDirectory(*Stream);
         }
     } catch (...) {

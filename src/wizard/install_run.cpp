@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "archive/exe_trailer.h"
 #include "archive/vrfiles.h"
 #include "base/cp932.h"
 #include "base/path_helpers.h"
@@ -113,18 +114,11 @@ void WriteEntryToWorkFolder(TVrFileCollection& from, const TVrFile& entry, const
 // bytes before the archive, whose length the trailer holds.
 void CopyProgramPart(const std::string& exe, const std::string& dest) {
     TFileStream source(exe, fmOpenRead | fmShareDenyWrite);
-    int64_t size = source.Size();
-    uint8_t trailer[6];
-    if (size < 6) throw Error(exe + ":アーカイブが付いていません");
-    source.Seek(size - 6, SeekOrigin::Begin);
-    source.ReadBuffer(trailer, 6);
-    int64_t program = static_cast<int64_t>(static_cast<uint32_t>(trailer[0]) | static_cast<uint32_t>(trailer[1]) << 8 |
-                                           static_cast<uint32_t>(trailer[2]) << 16 |
-                                           static_cast<uint32_t>(trailer[3]) << 24);
-    if (trailer[4] != 'q' || trailer[5] != 'r' || program > size - 6) throw Error(exe + ":アーカイブが付いていません");
+    auto program = ReadExeTrailer(source);
+    if (!program) throw Error(exe + ":アーカイブが付いていません");
     source.Seek(0, SeekOrigin::Begin);
     TFileStream out(dest, fmCreate);
-    if (program > 0) CopyStreamData(out, source, program);
+    if (*program > 0) CopyStreamData(out, source, *program);
 }
 
 bool HasEntriesToMerge(TVrFileCollection& archive) {
