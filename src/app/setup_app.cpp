@@ -4,9 +4,11 @@
 #include <utility>
 
 #include "app/setup_form.h"
+#include "archive/exe_trailer.h"
 #include "archive/vrfiles.h"
-#include "settings/cp932.h"
-#include "settings/path_helpers.h"
+#include "base/cp932.h"
+#include "base/path_helpers.h"
+#include "platform/file_helpers.h"
 #include "streams/stream.h"
 
 namespace qi {
@@ -19,26 +21,14 @@ const std::string kResourceType = "BINTYPE";
 const std::string kCopyName = "~qinstall";
 constexpr int kCopyAttempts = 100;
 
-// The last two bytes of a file; empty when it is shorter or unreadable.
-std::string LastTwoBytes(const std::string& fileName) {
+// Whether the program file ends in the trailer of an appended archive;
+// false when it cannot be read.
+bool CarriesAppendedArchive(const std::string& fileName) {
     try {
-        auto file = platform::OpenFile(fileName, platform::Access::Read, platform::Share::Read,
-                                       platform::Disposition::OpenExisting);
-        int64_t size = file->Size();
-        if (size < 2) return {};
-        char tail[2];
-        file->Seek(size - 2);
-        if (file->Read(tail, 2) != 2) return {};
-        return std::string(tail, 2);
+        TFileStream file(fileName, fmOpenRead | fmShareDenyWrite);
+        return ReadExeTrailer(file).has_value();
     } catch (const Error&) {
-        return {};
-    }
-}
-
-void ClearReadOnly(const std::string& fileName) {
-    uint32_t attributes = platform::GetAttributes(fileName);
-    if (attributes != platform::kInvalidAttributes && (attributes & platform::kAttrReadOnly)) {
-        platform::SetAttributes(fileName, attributes & ~platform::kAttrReadOnly);
+        return false;
     }
 }
 
@@ -150,7 +140,7 @@ bool TSetupApp::LoadFromCarriedArchive() {
     appendedArchive_ = false;
     auto resource = platform::LoadModuleResource(start_.ProgramFile, kResourceName, kResourceType);
     resourceArchive_ = resource && resource->size() >= 2 && (*resource)[0] == 'v' && (*resource)[1] == 'f';
-    if (!resourceArchive_) appendedArchive_ = LastTwoBytes(start_.ProgramFile) == "qr";
+    if (!resourceArchive_) appendedArchive_ = CarriesAppendedArchive(start_.ProgramFile);
 
     TVrFileCollection archive;
     if (resourceArchive_) {

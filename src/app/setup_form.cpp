@@ -2,8 +2,9 @@
 
 #include <utility>
 
+#include "base/cp932.h"
+#include "platform/file_helpers.h"
 #include "platform/platform.h"
-#include "settings/cp932.h"
 #include "settings/install_set.h"
 #include "wizard/shell_link.h"
 
@@ -34,10 +35,7 @@ void TSetupForm::PlaceUninstaller() {
     const std::string uninstaller = folder + "install.exe";
     if (programFile_.empty()) return;
     if (!SameText(programFile_, uninstaller)) {
-        uint32_t attributes = platform::GetAttributes(uninstaller);
-        if (attributes != platform::kInvalidAttributes && (attributes & platform::kAttrReadOnly)) {
-            platform::SetAttributes(uninstaller, attributes & ~platform::kAttrReadOnly);
-        }
+        ClearReadOnly(uninstaller);
         if (!platform::CopyFileTo(programFile_, uninstaller, false)) {
             Ask(BoxReason::Failure, uninstaller + "\r\nファイルをコピーできません");
             return;

@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "base/path_helpers.h"
 #include "platform/platform.h"
-#include "settings/path_helpers.h"
 
 namespace qi {
 

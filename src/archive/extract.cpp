@@ -4,11 +4,13 @@
 #include <climits>
 #include <vector>
 
+#include "archive/exe_trailer.h"
 #include "archive/vrfiles.h"
+#include "base/cp932.h"
+#include "base/path_helpers.h"
+#include "platform/file_helpers.h"
 #include "platform/platform.h"
-#include "settings/cp932.h"
 #include "settings/install_set.h"
-#include "settings/path_helpers.h"
 
 namespace qi {
 
@@ -200,16 +202,11 @@ std::string FindArchiveByTitle(const std::string& folder, const std::string& tit
     options.extension = ".exe";
     ListFiles(folder, options, programs);
     for (const std::string& program : programs) {
-        char mark[2] = {};
         {
+            // A program without an appended archive is passed over.
             TFileStream file(program, fmOpenRead | fmShareDenyWrite);
-            int64_t size = file.Size();
-            if (size < 2) continue;
-            file.SetPosition(size - 2);
-            if (file.Read(mark, 2) != 2) continue;
+            if (!ReadExeTrailer(file)) continue;
         }
-        // A program without an appended archive is passed over.
-        if (mark[0] != 'q' || mark[1] != 'r') continue;
         TVrFileCollection archive;
         archive.Open(program);
         TMemoryStream settingsImage;

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "settings/cp932.h"
+#include "base/cp932.h"
 
 namespace qi {
 

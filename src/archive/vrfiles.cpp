@@ -3,10 +3,12 @@
 #include <cstring>
 #include <vector>
 
+#include "archive/exe_trailer.h"
 #include "archive/random.h"
+#include "base/cp932.h"
+#include "base/little_endian.h"
+#include "base/path_helpers.h"
 #include "platform/platform.h"
-#include "settings/cp932.h"
-#include "settings/path_helpers.h"
 
 namespace qi {
 
@@ -14,17 +16,6 @@ namespace {
 
 [[noreturn]] void Damaged(const std::string& archive, const std::string& what) {
     throw Error(archive + ":アーカイブのディレクトリが壊れています(" + what + ")");
-}
-
-int32_t GetInt32(const uint8_t* p) {
-    return static_cast<int32_t>(static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-                                static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24);
-}
-
-int64_t GetInt64(const uint8_t* p) {
-    uint64_t value = 0;
-    for (int i = 7; i >= 0; --i) value = value << 8 | p[i];
-    return static_cast<int64_t>(value);
 }
 
 }  // namespace
@@ -85,18 +76,11 @@ void TVrFileCollection::Open(const std::string& fileName, bool treatAsFile) {
                 ReadDirectory(*Stream);
             }
         } else {
-            // An executable carries the archive after its program image; the
-            // last six bytes are the archive's start and the mark "qr".
-            int64_t size = Stream->GetSize();
-            uint8_t trailer[6];
-            if (size < 6) Damaged(fileName, "アーカイブが付いていません");
-            Stream->SetPosition(size - 6);
-            if (Stream->Read(trailer, 6) != 6 || trailer[4] != 'q' || trailer[5] != 'r') {
-                Damaged(fileName, "アーカイブが付いていません");
-            }
-            int32_t start = GetInt32(trailer);
-            if (start < 0 || start > size - 6) Damaged(fileName, "アーカイブの開始位置がファイルの外です");
-            Stream->SetPosition(start);
+            // An executable carries the archive after its program part,
+            // whose length the trailer names.
+            auto start = ReadExeTrailer(*Stream);
+            if (!start) Damaged(fileName, "アーカイブが付いていません");
+            Stream->SetPosition(*start);
             ReadDirectory(*Stream);
         }
     } catch (...) {
@@ -146,13 +130,13 @@ void TVrFileCollection::ReadDirectory(TQsBigStream& source) {
     int32_t version = 0;
     if (source.Read(head, 2) == 2 && head[0] == 'v' && head[1] == 'f') {
         if (source.Read(head, 4) != 4) Damaged(archive, "途中で切れています");
-        version = GetInt32(head);
+        version = LoadLe<int32_t>(head);
         if (version < 0 || version > 102) Damaged(archive, "未対応の版 " + std::to_string(version));
     } else {
         source.SetPosition(base);
     }
     if (source.Read(head, 4) != 4) Damaged(archive, "途中で切れています");
-    const int32_t count = GetInt32(head);
+    const int32_t count = LoadLe<int32_t>(head);
     if (count < 0) Damaged(archive, "エントリ数が負です");
 
     // Every entry needs at least its length field, its offset and its
@@ -169,7 +153,7 @@ void TVrFileCollection::ReadDirectory(TQsBigStream& source) {
         TQsBuffBigStream reader(source);
         for (auto& name : names) {
             if (reader.Read(head, 4) != 4) Damaged(archive, "途中で切れています");
-            int32_t length = GetInt32(head);
+            int32_t length = LoadLe<int32_t>(head);
             if (length < 0 || length > nameBudget) Damaged(archive, "名前の長さが不正です");
             nameBudget -= length;
             name.resize(static_cast<size_t>(length));
@@ -191,9 +175,9 @@ void TVrFileCollection::ReadDirectory(TQsBigStream& source) {
     TQsRandom random(ArchiveSeed);
     for (size_t k = 0; k < offsets.size(); ++k) {
         if (offsetWidth == 8) {
-            offsets[k] = random.Mask64(GetInt64(&table[k * 8]));
+            offsets[k] = random.Mask64(LoadLe<int64_t>(&table[k * 8]));
         } else {
-            int32_t value = GetInt32(&table[k * 4]);
+            int32_t value = LoadLe<int32_t>(&table[k * 4]);
             if (version >= 100) value = random.Mask32(value);
             offsets[k] = static_cast<uint32_t>(value);  // widened with the upper half 0
         }
@@ -230,8 +214,8 @@ void TVrFileCollection::ReadDirectory(TQsBigStream& source) {
         TVrFile& entry = Items(firstIndex + k);
         size_t i = static_cast<size_t>(k);
         entry.Stored = stored[i];
-        entry.FileTime = GetInt32(&times[i * 4]);
-        entry.Checksum = static_cast<uint32_t>(GetInt32(&sums[i * 4]));
+        entry.FileTime = LoadLe<int32_t>(&times[i * 4]);
+        entry.Checksum = static_cast<uint32_t>(LoadLe<int32_t>(&sums[i * 4]));
         entry.LooseFile = loose[i];
         entry.Size = offsets[i + 1] - offsets[i];
         entry.Offset = offsets[i] + base;

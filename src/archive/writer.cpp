@@ -2,12 +2,13 @@
 #include <limits>
 #include <vector>
 
+#include "archive/exe_trailer.h"
 #include "archive/random.h"
+#include "archive/vexa_probe.h"
 #include "archive/vrfiles.h"
-#include "image/vexa_probe.h"
+#include "base/cp932.h"
+#include "base/path_helpers.h"
 #include "platform/platform.h"
-#include "settings/cp932.h"
-#include "settings/path_helpers.h"
 
 namespace qi {
 
@@ -290,10 +291,7 @@ void AppendArchiveToExe(const std::string& exeFileName, const std::string& archi
         TFileStream archive(archiveFileName, fmOpenRead | fmShareDenyWrite);
         exe.Seek(0, SeekOrigin::End);
         CopyStreamData(exe, archive, 0);
-        std::string trailer;
-        Put32(trailer, static_cast<int32_t>(programSize));
-        trailer += "qr";
-        exe.WriteBuffer(trailer.data(), static_cast<int64_t>(trailer.size()));
+        WriteExeTrailer(exe, programSize);
         exe.Flush();
     } catch (...) {
         exe.SetSize(programSize);  // the program stays as it was

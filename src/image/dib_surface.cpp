@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "base/little_endian.h"
 #include "platform/error.h"
 
 namespace qi {
@@ -24,15 +25,8 @@ inline uint32_t Get(const uint8_t* row, int x) {
         return (x & 1) ? row[x >> 1] & 0x0Fu : row[x >> 1] >> 4;
     } else if constexpr (Bits == 8) {
         return row[x];
-    } else if constexpr (Bits == 16) {
-        const uint8_t* p = row + 2 * x;
-        return p[0] | p[1] << 8;
-    } else if constexpr (Bits == 24) {
-        const uint8_t* p = row + 3 * x;
-        return p[0] | p[1] << 8 | p[2] << 16;
     } else {
-        const uint8_t* p = row + 4 * x;
-        return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24;
+        return LoadLe<uint32_t, Bits / 8>(row + Bits / 8 * x);
     }
 }
 
@@ -54,21 +48,8 @@ inline void Put(uint8_t* row, int x, uint32_t v) {
         }
     } else if constexpr (Bits == 8) {
         row[x] = static_cast<uint8_t>(v);
-    } else if constexpr (Bits == 16) {
-        uint8_t* p = row + 2 * x;
-        p[0] = static_cast<uint8_t>(v);
-        p[1] = static_cast<uint8_t>(v >> 8);
-    } else if constexpr (Bits == 24) {
-        uint8_t* p = row + 3 * x;
-        p[0] = static_cast<uint8_t>(v);
-        p[1] = static_cast<uint8_t>(v >> 8);
-        p[2] = static_cast<uint8_t>(v >> 16);
     } else {
-        uint8_t* p = row + 4 * x;
-        p[0] = static_cast<uint8_t>(v);
-        p[1] = static_cast<uint8_t>(v >> 8);
-        p[2] = static_cast<uint8_t>(v >> 16);
-        p[3] = static_cast<uint8_t>(v >> 24);
+        StoreLe<uint32_t, Bits / 8>(row + Bits / 8 * x, v);
     }
 }
 

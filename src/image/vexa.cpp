@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "archive/vrfiles.h"
+#include "base/little_endian.h"
 #include "image/jpeg_codec.h"
 #include "image/permutation.h"
 #include "platform/error.h"
@@ -16,14 +17,6 @@ namespace {
     throw Error("ファイルが壊れています (" + what + ")");
 }
 
-int32_t LoadI32(const uint8_t* p) {
-    return static_cast<int32_t>(p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24);
-}
-
-void StoreI32(uint8_t* p, int32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(static_cast<uint32_t>(v) >> (8 * i));
-}
-
 int64_t Remaining(TStream& s) { return s.Size() - s.Position(); }
 
 void ReadExact(TStream& s, void* buffer, int64_t count) {
@@ -33,7 +26,7 @@ void ReadExact(TStream& s, void* buffer, int64_t count) {
 int32_t ReadI32(TStream& s) {
     uint8_t b[4];
     ReadExact(s, b, 4);
-    return LoadI32(b);
+    return LoadLe<int32_t>(b);
 }
 
 uint8_t ReadByte(TStream& s) {
@@ -130,11 +123,11 @@ void DecodeTiles(TDIBSurface& target, Block block, const PlaneContext& ctx) {
         TScramblePermutation order(ctx.seed, static_cast<int>(count));
         for (int64_t k = 0; k < count; ++k) {
             int p = order.Next();
-            table[2 * p] = LoadI32(stored + 8 * k);
-            table[2 * p + 1] = LoadI32(stored + 8 * k + 4);
+            table[2 * p] = LoadLe<int32_t>(stored + 8 * k);
+            table[2 * p + 1] = LoadLe<int32_t>(stored + 8 * k + 4);
         }
     } else {
-        for (int64_t k = 0; k < count * 2; ++k) table[k] = LoadI32(stored + 4 * k);
+        for (int64_t k = 0; k < count * 2; ++k) table[k] = LoadLe<int32_t>(stored + 4 * k);
     }
     const int64_t tileRowStride = SegmentBytes(tw, bpp);
     for (int64_t p = 0; p < count; ++p) {
@@ -196,26 +189,26 @@ void DecodeBlock(TDIBSurface& target, Block block, const PlaneContext& ctx) {
 
 TVexaHeader TVexaHeader::FromBytes(const uint8_t (&b)[kSize]) {
     TVexaHeader h;
-    h.Version = LoadI32(b + 0);
-    h.FrameCount = LoadI32(b + 16);
+    h.Version = LoadLe<int32_t>(b + 0);
+    h.FrameCount = LoadLe<int32_t>(b + 16);
     h.Scrambled = b[21];
     h.StorageMode = b[22];
-    h.BackColor = static_cast<uint32_t>(LoadI32(b + 24));
-    h.TileWidth = LoadI32(b + 28);
-    h.TileHeight = LoadI32(b + 32);
+    h.BackColor = static_cast<uint32_t>(LoadLe<int32_t>(b + 24));
+    h.TileWidth = LoadLe<int32_t>(b + 28);
+    h.TileHeight = LoadLe<int32_t>(b + 32);
     h.BaseOpaque = b[36];
     return h;
 }
 
 void TVexaHeader::ToBytes(uint8_t (&b)[kSize]) const {
     std::memset(b, 0, kSize);
-    StoreI32(b + 0, Version);
-    StoreI32(b + 16, FrameCount);
+    StoreLe<int32_t>(b + 0, Version);
+    StoreLe<int32_t>(b + 16, FrameCount);
     b[21] = Scrambled;
     b[22] = StorageMode;
-    StoreI32(b + 24, static_cast<int32_t>(BackColor));
-    StoreI32(b + 28, TileWidth);
-    StoreI32(b + 32, TileHeight);
+    StoreLe<int32_t>(b + 24, static_cast<int32_t>(BackColor));
+    StoreLe<int32_t>(b + 28, TileWidth);
+    StoreLe<int32_t>(b + 32, TileHeight);
     b[36] = BaseOpaque;
 }
 

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "archive/vrfiles.h"
+#include "base/little_endian.h"
 #include "image/jpeg_codec.h"
 #include "image/permutation.h"
 #include "platform/error.h"
@@ -15,7 +16,7 @@ namespace {
 
 void PutI32(TStream& s, int32_t v) {
     uint8_t b[4];
-    for (int i = 0; i < 4; ++i) b[i] = static_cast<uint8_t>(static_cast<uint32_t>(v) >> (8 * i));
+    StoreLe(b, v);
     s.WriteBuffer(b, 4);
 }
 

@@ -3,6 +3,7 @@
 // below version 100 and 8 bytes from 100 on.
 #include <cstring>
 
+#include "base/little_endian.h"
 #include "platform/platform.h"
 #include "settings/install_set.h"
 
@@ -23,15 +24,13 @@ public:
     int32_t Int(const char* what) {
         uint8_t b[4];
         Take(b, 4, what);
-        return static_cast<int32_t>(b[0] | b[1] << 8 | b[2] << 16 | static_cast<uint32_t>(b[3]) << 24);
+        return LoadLe<int32_t>(b);
     }
     int64_t Size(int version) {
         if (version < 100) return static_cast<uint32_t>(Int("size"));
         uint8_t b[8];
         Take(b, 8, "size");
-        uint64_t v = 0;
-        for (int i = 7; i >= 0; --i) v = v << 8 | b[i];
-        return static_cast<int64_t>(v);
+        return LoadLe<int64_t>(b);
     }
     std::string String(const char* what) {
         int32_t n = Int(what);

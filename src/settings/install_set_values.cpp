@@ -1,9 +1,9 @@
 // The named values under HKEY_CURRENT_USER\Software\<RegistryKey>, the
 // installed test, the setup caption and the two file lists.
+#include "base/cp932.h"
+#include "base/path_helpers.h"
 #include "platform/platform.h"
-#include "settings/cp932.h"
 #include "settings/install_set.h"
-#include "settings/path_helpers.h"
 
 namespace qi {
 

@@ -1,7 +1,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "settings/path_helpers.h"
+#include "base/path_helpers.h"
 #include "streams/big_stream.h"
 
 namespace qi {

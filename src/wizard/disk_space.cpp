@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <vector>
 
+#include "base/cp932.h"
+#include "base/path_helpers.h"
 #include "platform/platform.h"
-#include "settings/cp932.h"
-#include "settings/path_helpers.h"
 #include "wizard/form_type.h"
 
 namespace qi {

@@ -7,10 +7,12 @@
 #include <memory>
 #include <vector>
 
+#include "archive/exe_trailer.h"
 #include "archive/vrfiles.h"
+#include "base/cp932.h"
+#include "base/path_helpers.h"
+#include "platform/file_helpers.h"
 #include "platform/platform.h"
-#include "settings/cp932.h"
-#include "settings/path_helpers.h"
 #include "streams/big_stream.h"
 #include "streams/stream.h"
 #include "wizard/form_type.h"
@@ -44,13 +46,6 @@ bool CopyInstallFile(const std::string& source, const std::string& dest, bool sk
         }
     }
     return platform::CopyFileTo(source, dest, false);
-}
-
-void ClearReadOnly(const std::string& path) {
-    uint32_t attributes = platform::GetAttributes(path);
-    if (attributes == platform::kInvalidAttributes || !(attributes & platform::kAttrReadOnly)) return;
-    attributes &= ~platform::kAttrReadOnly;
-    platform::SetAttributes(path, attributes == 0 ? platform::kAttrNormal : attributes);
 }
 
 // Every file of the folder, then each sub-folder depth first, then the
@@ -119,18 +114,11 @@ void WriteEntryToWorkFolder(TVrFileCollection& from, const TVrFile& entry, const
 // bytes before the archive, whose length the trailer holds.
 void CopyProgramPart(const std::string& exe, const std::string& dest) {
     TFileStream source(exe, fmOpenRead | fmShareDenyWrite);
-    int64_t size = source.Size();
-    uint8_t trailer[6];
-    if (size < 6) throw Error(exe + ":アーカイブが付いていません");
-    source.Seek(size - 6, SeekOrigin::Begin);
-    source.ReadBuffer(trailer, 6);
-    int64_t program = static_cast<int64_t>(static_cast<uint32_t>(trailer[0]) | static_cast<uint32_t>(trailer[1]) << 8 |
-                                           static_cast<uint32_t>(trailer[2]) << 16 |
-                                           static_cast<uint32_t>(trailer[3]) << 24);
-    if (trailer[4] != 'q' || trailer[5] != 'r' || program > size - 6) throw Error(exe + ":アーカイブが付いていません");
+    auto program = ReadExeTrailer(source);
+    if (!program) throw Error(exe + ":アーカイブが付いていません");
     source.Seek(0, SeekOrigin::Begin);
     TFileStream out(dest, fmCreate);
-    if (program > 0) CopyStreamData(out, source, program);
+    if (*program > 0) CopyStreamData(out, source, *program);
 }
 
 bool HasEntriesToMerge(TVrFileCollection& archive) {

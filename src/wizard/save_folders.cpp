@@ -5,9 +5,9 @@
 #include <cstring>
 #include <utility>
 
+#include "base/cp932.h"
+#include "base/path_helpers.h"
 #include "platform/platform.h"
-#include "settings/cp932.h"
-#include "settings/path_helpers.h"
 
 namespace qi {
 

@@ -3,9 +3,9 @@
 #include "wizard/shell_link.h"
 
 #include "archive/vrfiles.h"
+#include "base/cp932.h"
+#include "base/path_helpers.h"
 #include "platform/platform.h"
-#include "settings/cp932.h"
-#include "settings/path_helpers.h"
 
 namespace qi {
 

@@ -4,8 +4,9 @@
 #include <vector>
 
 #include "archive/vrfiles.h"
+#include "base/path_helpers.h"
+#include "platform/file_helpers.h"
 #include "platform/platform.h"
-#include "settings/path_helpers.h"
 #include "wizard/form_type.h"
 #include "wizard/save_folders.h"
 
@@ -16,10 +17,7 @@ namespace {
 void DeleteFileForced(const std::string& path) {
     uint32_t attributes = platform::GetAttributes(path);
     if (attributes == platform::kInvalidAttributes || (attributes & platform::kAttrDirectory)) return;
-    if (attributes & platform::kAttrReadOnly) {
-        attributes &= ~platform::kAttrReadOnly;
-        platform::SetAttributes(path, attributes == 0 ? platform::kAttrNormal : attributes);
-    }
+    ClearReadOnly(path);
     platform::RemoveFile(path);
 }
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/app_harness.h"
-#include "settings/path_helpers.h"
+#include "base/path_helpers.h"
 
 namespace qi {
 namespace {

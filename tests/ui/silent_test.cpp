@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "app/setup_form.h"
-#include "ui/silent/silent_host.h"
+#include "base/path_helpers.h"
 #include "ui/pictures/picture_host.h"
-#include "settings/path_helpers.h"
+#include "ui/silent/silent_host.h"
 #include "wizard/run_harness.h"
 
 namespace qi {

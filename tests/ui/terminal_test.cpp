@@ -4,8 +4,8 @@
 #include <deque>
 #include <functional>
 
+#include "base/path_helpers.h"
 #include "ui/terminal/terminal_host.h"
-#include "settings/path_helpers.h"
 #include "wizard/run_harness.h"
 
 namespace qi {

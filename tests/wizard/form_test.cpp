@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "archive/archive_builder.h"
-#include "settings/path_helpers.h"
+#include "base/path_helpers.h"
 #include "streams/stream.h"
 #include "support/scratch.h"
 #include "wizard/form_type.h"

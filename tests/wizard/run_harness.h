@@ -11,8 +11,8 @@
 
 #include "archive/archive_builder.h"
 #include "archive/vrfiles.h"
+#include "base/path_helpers.h"
 #include "platform/platform.h"
-#include "settings/path_helpers.h"
 #include "streams/stream.h"
 #include "support/scratch.h"
 #include "wizard/form_type.h"

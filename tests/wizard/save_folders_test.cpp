@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
+#include "base/path_helpers.h"
 #include "platform/platform.h"
-#include "settings/path_helpers.h"
 #include "support/scratch.h"
 #include "wizard/wizard_harness.h"
 

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "base/path_helpers.h"
 #include "platform/platform.h"
-#include "settings/path_helpers.h"
 #include "support/scratch.h"
 
 namespace qi {

@@ -4,12 +4,12 @@
 #include <cstdio>
 
 #include "archive/vrfiles.h"
+#include "base/cp932.h"
+#include "base/path_helpers.h"
 #include "cli.h"
 #include "json.h"
 #include "platform/platform.h"
 #include "progress.h"
-#include "settings/cp932.h"
-#include "settings/path_helpers.h"
 
 namespace qpack {
 namespace {

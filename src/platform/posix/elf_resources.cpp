@@ -13,9 +13,9 @@
 #include <cerrno>
 #include <cstring>
 
+#include "base/cp932.h"
 #include "platform/error.h"
 #include "platform/platform.h"
-#include "platform/posix/cp932.h"
 #include "platform/posix/host_paths.h"
 #include "platform/posix/sys_error.h"
 
@@ -115,7 +115,7 @@ std::optional<Layout> ReadLayout(ElfReader& file, uint64_t fileSize) {
 bool SameNameIgnoringCase(const std::vector<uint8_t>& names, uint32_t at, const std::string& wanted) {
     if (at >= names.size() || names.size() - at <= wanted.size()) return false;  // room for the name and its end
     std::string name(reinterpret_cast<const char*>(names.data()) + at, wanted.size());
-    return names[at + wanted.size()] == 0 && posix::FoldCase(name) == posix::FoldCase(wanted);
+    return names[at + wanted.size()] == 0 && SameText(name, wanted);
 }
 
 std::optional<std::vector<uint8_t>> FindSection(ElfReader& file, uint64_t fileSize, const std::string& wanted) {

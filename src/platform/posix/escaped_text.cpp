@@ -2,9 +2,9 @@
 
 #include <cstdio>
 
+#include "base/cp932.h"
 #include "platform/error.h"
 #include "platform/platform.h"
-#include "platform/posix/cp932.h"
 
 namespace qi::platform::posix {
 namespace {
@@ -79,7 +79,7 @@ std::string EscapeText(const std::string& cp932, char terminator) {
             AppendAscii(out, cp932[i++], terminator);
             continue;
         }
-        size_t length = IsLeadByte(byte) && i + 1 < cp932.size() ? 2 : 1;
+        size_t length = CharLength(cp932, i);
         std::string character = cp932.substr(i, length);
         if (auto utf8 = FaithfulUtf8(character)) {
             out += *utf8;

@@ -4,8 +4,9 @@
 // of its folder (only the files with FOF_FILESONLY).
 #include <vector>
 
+#include "base/cp932.h"
+#include "base/path_helpers.h"
 #include "platform/platform.h"
-#include "platform/posix/cp932.h"
 
 namespace qi::platform {
 namespace {
@@ -25,28 +26,14 @@ std::vector<std::string> SplitNames(const std::string& list) {
     return names;
 }
 
-// Index of the last "\\" or ":" standing as a single-byte character, or npos.
-size_t LastDelimiter(const std::string& path) {
-    size_t last = std::string::npos;
-    for (size_t i = 0; i < path.size(); i += posix::IsLeadByte(static_cast<unsigned char>(path[i])) ? 2 : 1) {
-        if (path[i] == '\\' || path[i] == ':') last = i;
-    }
-    return last;
-}
-
-std::string FileNameOf(const std::string& path) {
-    size_t last = LastDelimiter(path);
-    return last == std::string::npos ? path : path.substr(last + 1);
-}
-
 bool IsWildcard(const std::string& path) {
-    std::string last = FileNameOf(path);
+    std::string last = ExtractFileName(path);
     return last == "*" || last == "*.*";
 }
 
 std::vector<std::string> Expand(const std::string& name, bool filesOnly) {
     if (!IsWildcard(name)) return {name};
-    std::string folder = name.substr(0, name.size() - FileNameOf(name).size());
+    std::string folder = ExtractFilePath(name);
     std::vector<std::string> found;
     for (const auto& entry : ListDirectory(folder)) {
         if (filesOnly && (entry.attributes & kAttrDirectory)) continue;
@@ -96,8 +83,8 @@ bool ShellFileOperation(unsigned operation, const std::string& from, const std::
             } else if (intoFolder) {
                 CreateFolders(dests[0]);
                 std::string folder = dests[0];
-                if (LastDelimiter(folder) != folder.size() - 1) folder += '\\';
-                dest = folder + FileNameOf(sources[i]);
+                if (LastDelimiter("\\:", folder) != folder.size() - 1) folder += '\\';
+                dest = folder + ExtractFileName(sources[i]);
             } else {
                 dest = dests[0];
             }

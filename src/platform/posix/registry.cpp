@@ -3,9 +3,9 @@
 // replaces it in one step (state_file.h), so concurrent setup programs lose
 // no update and a crash leaves either the old or the new store. Only
 // HKEY_CURRENT_USER is ever changed; the other roots are read-only.
+#include "base/cp932.h"
 #include "platform/error.h"
 #include "platform/platform.h"
-#include "platform/posix/cp932.h"
 #include "platform/posix/registry_store.h"
 #include "platform/posix/roots.h"
 #include "platform/posix/state_file.h"
@@ -41,7 +41,7 @@ RegistryPath PathOf(RootKey root, const std::string& path) {
     const char* rootName = root == RootKey::CurrentUser    ? "HKEY_CURRENT_USER"
                            : root == RootKey::LocalMachine ? "HKEY_LOCAL_MACHINE"
                                                            : "HKEY_USERS";
-    RegistryPath parts = posix::SplitAtDelimiters(path);
+    RegistryPath parts = SplitAtDelimiters(path);
     parts.insert(parts.begin(), rootName);
     return parts;
 }

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <sstream>
 
+#include "base/cp932.h"
 #include "platform/error.h"
 #include "platform/platform.h"
-#include "platform/posix/cp932.h"
 #include "platform/posix/escaped_text.h"
 #include "platform/posix/roots.h"
 
@@ -13,8 +13,6 @@ namespace qi::platform::posix {
 namespace {
 
 constexpr const char* kRoots[] = {"HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE", "HKEY_USERS"};
-
-bool SameName(const std::string& a, const std::string& b) { return FoldCase(a) == FoldCase(b); }
 
 void SerializeNode(const RegistryNode& node, RegistryPath& path, std::string& out) {
     path.push_back(node.name);
@@ -35,7 +33,7 @@ RegistryNode& ParseHeader(RegistryStore& store, std::string_view line) {
     RegistryPath path = SplitAtDelimiters(UnescapeText(line, pos, ']'));
     if (pos != line.size()) throw Error("text after the key name");
     bool known = !path.empty() && std::any_of(std::begin(kRoots), std::end(kRoots),
-                                               [&](const char* root) { return SameName(path[0], root); });
+                                               [&](const char* root) { return SameText(path[0], root); });
     if (!known) throw Error("a key outside the known roots");
     return store.Create(path);
 }
@@ -68,14 +66,14 @@ std::string JoinPath(const RegistryPath& path) {
 
 RegistryNode* RegistryNode::Child(const std::string& childName) {
     for (auto& child : children) {
-        if (SameName(child.name, childName)) return &child;
+        if (SameText(child.name, childName)) return &child;
     }
     return nullptr;
 }
 
 RegistryValue* RegistryNode::Value(const std::string& valueName) {
     for (auto& value : values) {
-        if (SameName(value.name, valueName)) return &value;
+        if (SameText(value.name, valueName)) return &value;
     }
     return nullptr;
 }
@@ -89,7 +87,7 @@ void RegistryNode::SetString(const std::string& valueName, const std::string& te
 }
 
 bool RegistryNode::RemoveValue(const std::string& valueName) {
-    return std::erase_if(values, [&](const RegistryValue& value) { return SameName(value.name, valueName); }) > 0;
+    return std::erase_if(values, [&](const RegistryValue& value) { return SameText(value.name, valueName); }) > 0;
 }
 
 RegistryStore::RegistryStore() {
@@ -166,7 +164,7 @@ bool RegistryStore::Remove(const RegistryPath& path) {
     if (path.size() < 2) return false;
     RegistryNode* parent = Find(RegistryPath(path.begin(), path.end() - 1));
     if (!parent) return false;
-    return std::erase_if(parent->children, [&](const RegistryNode& child) { return SameName(child.name, path.back()); }) > 0;
+    return std::erase_if(parent->children, [&](const RegistryNode& child) { return SameText(child.name, path.back()); }) > 0;
 }
 
 }  // namespace qi::platform::posix

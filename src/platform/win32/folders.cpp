@@ -2,6 +2,7 @@
 // short names.
 #include <windows.h>
 
+#include "base/path_helpers.h"
 #include "platform/platform.h"
 #include "platform/win32/path_text.h"
 
@@ -28,7 +29,7 @@ std::vector<DirectoryEntry> ListDirectory(const std::string& folder) {
     std::vector<DirectoryEntry> entries;
     if (folder.empty()) return entries;
     WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((win32::WithTrailingDelimiter(folder) + "*.*").c_str(), &found);
+    HANDLE search = FindFirstFileA((AddBackslash(folder) + "*.*").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return entries;
     do {
         std::string name = found.cFileName;
@@ -43,7 +44,7 @@ std::optional<int64_t> FreeDiskSpace(const std::string& path) {
     while (!folder.empty() && !DirectoryExists(folder)) folder = win32::ParentFolder(folder);
     ULARGE_INTEGER available;
     if (folder.empty() ||
-        !GetDiskFreeSpaceExA(win32::WithTrailingDelimiter(folder).c_str(), &available, nullptr, nullptr)) {
+        !GetDiskFreeSpaceExA(AddBackslash(folder).c_str(), &available, nullptr, nullptr)) {
         return std::nullopt;
     }
     return static_cast<int64_t>(available.QuadPart);

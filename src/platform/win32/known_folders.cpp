@@ -4,15 +4,14 @@
 #include <objbase.h>
 #include <shlobj.h>
 
+#include "base/path_helpers.h"
 #include "platform/platform.h"
 #include "platform/win32/api_text.h"
-#include "platform/win32/path_text.h"
 
 namespace qi::platform {
 
 std::string TempFolder() {
-    return win32::WithTrailingDelimiter(
-        win32::TextFromApi([](char* buffer, DWORD size) { return GetTempPathA(size, buffer); }));
+    return AddBackslash(win32::TextFromApi([](char* buffer, DWORD size) { return GetTempPathA(size, buffer); }));
 }
 
 std::string WindowsFolder() {

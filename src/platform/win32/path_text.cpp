@@ -1,10 +1,8 @@
 #include "platform/win32/path_text.h"
 
-namespace qi::platform::win32 {
+#include "base/cp932.h"
 
-bool IsLeadByte(unsigned char byte) {
-    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-}
+namespace qi::platform::win32 {
 
 std::vector<size_t> DelimiterOffsets(const std::string& path) {
     std::vector<size_t> offsets;
@@ -34,10 +32,6 @@ size_t RootLength(const std::string& path) {
 bool EndsWithDelimiter(const std::string& path) {
     auto offsets = DelimiterOffsets(path);
     return !offsets.empty() && offsets.back() + 1 == path.size();
-}
-
-std::string WithTrailingDelimiter(const std::string& path) {
-    return EndsWithDelimiter(path) ? path : path + "\\";
 }
 
 std::string ParentFolder(const std::string& path) {

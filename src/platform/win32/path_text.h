@@ -8,14 +8,12 @@
 
 namespace qi::platform::win32 {
 
-bool IsLeadByte(unsigned char byte);
 // Offsets of the delimiters of path, in order.
 std::vector<size_t> DelimiterOffsets(const std::string& path);
 // Length of the part of path that names a volume: "C:\" 3, "\\server\share\" up
 // to its delimiter, a leading "\" 1, a relative path 0.
 size_t RootLength(const std::string& path);
 bool EndsWithDelimiter(const std::string& path);
-std::string WithTrailingDelimiter(const std::string& path);
 // The folder holding path, with its trailing delimiter ("C:\a\b\" -> "C:\a\");
 // empty when path names a volume or has no folder part.
 std::string ParentFolder(const std::string& path);

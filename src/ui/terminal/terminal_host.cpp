@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "app/start_forms.h"
+#include "base/cp932.h"
 #include "platform/platform.h"
 #include "ui/progress_text.h"
 
@@ -14,14 +15,8 @@ namespace {
 // The buttons' captions without their "&" accelerator marks.
 std::string Plain(const std::string& caption) {
     std::string out;
-    for (size_t i = 0; i < caption.size(); ++i) {
-        const unsigned char c = static_cast<unsigned char>(caption[i]);
-        if ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) {
-            out += caption.substr(i, 2);
-            ++i;
-        } else if (c != '&') {
-            out += caption[i];
-        }
+    for (size_t i = 0; i < caption.size(); i += CharLength(caption, i)) {
+        if (caption[i] != '&') out += caption.substr(i, CharLength(caption, i));
     }
     return out;
 }

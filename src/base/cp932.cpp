@@ -1,4 +1,4 @@
-#include "settings/cp932.h"
+#include "base/cp932.h"
 
 namespace qi {
 namespace {
@@ -26,6 +26,24 @@ bool IsPathDelimiter(const std::string& text, size_t index) {
     size_t i = 0;
     while (i < index) i += CharLength(text, i);
     return i == index;
+}
+
+std::vector<std::string> SplitAtDelimiters(std::string_view text) {
+    std::vector<std::string> parts;
+    std::string part;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (IsLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size()) {
+            part += text.substr(i, 2);
+            ++i;
+        } else if (text[i] == '\\') {
+            if (!part.empty()) parts.push_back(std::move(part));
+            part.clear();
+        } else {
+            part += text[i];
+        }
+    }
+    if (!part.empty()) parts.push_back(std::move(part));
+    return parts;
 }
 
 size_t LastDelimiter(const std::string& delimiters, const std::string& text) {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "settings/cp932.h"
-#include "settings/path_helpers.h"
+#include "base/cp932.h"
+#include "base/path_helpers.h"
 
 namespace qi {
 namespace {

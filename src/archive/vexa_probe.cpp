@@ -1,7 +1,9 @@
-#include "image/vexa_probe.h"
+#include "archive/vexa_probe.h"
 
 #include <cstdint>
 #include <cstring>
+
+#include "base/little_endian.h"
 
 namespace qi {
 
@@ -25,8 +27,7 @@ bool IsUncompressedImage(TStream& stream) {
     if (version < 103) return false;
     uint8_t sizeBytes[4];
     if (stream.Read(sizeBytes, 4) != 4) return false;
-    int32_t size = static_cast<int32_t>(sizeBytes[0] | sizeBytes[1] << 8 | sizeBytes[2] << 16 |
-                                        static_cast<uint32_t>(sizeBytes[3]) << 24);
+    int32_t size = LoadLe<int32_t>(sizeBytes);
     // The header record is 40 bytes; a larger stated size fills no more.
     uint8_t header[kHeaderSize] = {};
     int64_t wanted = size < 0 ? 0 : size > kHeaderSize ? kHeaderSize : size;

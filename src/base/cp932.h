@@ -4,6 +4,8 @@
 // value, "\" (0x5C) included, so delimiter searches walk by characters.
 #include <cstddef>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace qi {
 
@@ -14,6 +16,9 @@ size_t CharLength(const std::string& text, size_t index);
 
 // True when text[index] is a "\" standing as a single-byte character.
 bool IsPathDelimiter(const std::string& text, size_t index);
+
+// The parts between single-byte "\" delimiters; empty parts are dropped.
+std::vector<std::string> SplitAtDelimiters(std::string_view text);
 
 // Index of the last single-byte character that occurs in delimiters, or npos.
 size_t LastDelimiter(const std::string& delimiters, const std::string& text);

@@ -1,0 +1,29 @@
+#pragma once
+// File helpers built on the platform's file interface, the same in every
+// build.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace qi {
+
+// Clears the read-only attribute of the file, when it has one, so that it
+// can be replaced or deleted; the other attributes stay.
+void ClearReadOnly(const std::string& path);
+
+// Appends the full paths of the matching entries of folder to list.
+// mask: attribute bits that select an entry (the folder bit selects
+// folders); includePlain: also entries that carry none of the six bits;
+// extension: "" or ".exe" and the like, compared ignoring case.
+struct ListFilesOptions {
+    uint16_t mask = 47;
+    bool includePlain = true;
+    std::string extension;
+    bool clearAttributes = false;
+    bool delimiterOnFolders = false;
+    bool recurse = false;
+    bool clearList = false;
+};
+void ListFiles(const std::string& folder, const ListFilesOptions& options, std::vector<std::string>& list);
+
+}  // namespace qi
