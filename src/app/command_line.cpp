@@ -3,8 +3,8 @@
 
 namespace qi {
 
-TCommandLine ParseCommandLine(const std::vector<std::string>& words) {
-    TCommandLine result;
+CommandLine ParseCommandLine(const std::vector<std::string>& words) {
+    CommandLine result;
     for (const auto& word : words) {
         if (word.size() > 2 && word.compare(0, 2, "--") == 0) {
             size_t equals = word.find('=');

@@ -13,7 +13,7 @@ namespace qi {
 // The Windows way of splitting (see the platform layer).
 using platform::SplitCommandLine;
 
-struct TCommandLine {
+struct CommandLine {
     // The setup program's own arguments, in order; the first is "the first
     // argument" of the entry sequence.
     std::vector<std::string> Arguments;
@@ -31,7 +31,7 @@ struct TCommandLine {
 
 // Sorts already split arguments (without the program name) into arguments
 // and options.
-TCommandLine ParseCommandLine(const std::vector<std::string>& words);
+CommandLine ParseCommandLine(const std::vector<std::string>& words);
 
 // Quotes an option for a command line split as above; options carrying a
 // double quote cannot be passed on and are left out.

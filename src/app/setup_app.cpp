@@ -59,17 +59,17 @@ std::string MediumDrive(const std::string& programFile) {
     return folder.size() == 3 ? programFile.substr(0, 2) : std::string();
 }
 
-TSetupApp::TSetupApp(ISetupHost& host, TSetupStart start) : host_(host), start_(std::move(start)) {}
+SetupApp::SetupApp(ISetupHost& host, SetupStart start) : host_(host), start_(std::move(start)) {}
 
-TSetupApp::~TSetupApp() = default;
+SetupApp::~SetupApp() = default;
 
-TSetupOutcome TSetupApp::Run() {
-    TSetupOutcome outcome;
+SetupOutcome SetupApp::Run() {
+    SetupOutcome outcome;
     try {
         RunSequence(outcome);
     } catch (const std::exception& e) {
         // Whatever was held is let go below; nothing is started.
-        outcome.End = TSetupEnd::Failed;
+        outcome.End = SetupEnd::Failed;
         outcome.ErrorText = e.what();
         launchFile_.clear();
         host_.ShowError(e.what());
@@ -78,12 +78,12 @@ TSetupOutcome TSetupApp::Run() {
     return outcome;
 }
 
-void TSetupApp::Warn(const std::string& text) { host_.Boxes().MessageDlg(BoxReason::Failure, text); }
+void SetupApp::Warn(const std::string& text) { host_.Boxes().MessageDlg(BoxReason::Failure, text); }
 
-void TSetupApp::RunSequence(TSetupOutcome& outcome) {
+void SetupApp::RunSequence(SetupOutcome& outcome) {
     if (!host_.IsUserAdmin()) {
         Warn("管理者権限で実行してください");
-        outcome.End = TSetupEnd::NotAdmin;
+        outcome.End = SetupEnd::NotAdmin;
         return;
     }
     launchFile_.clear();
@@ -91,7 +91,7 @@ void TSetupApp::RunSequence(TSetupOutcome& outcome) {
 
     settings_ = std::make_unique<TQuorInstallSet>();
     if (!LoadSettings()) {
-        outcome.End = TSetupEnd::NoSettings;
+        outcome.End = SetupEnd::NoSettings;
         return;
     }
 
@@ -99,23 +99,23 @@ void TSetupApp::RunSequence(TSetupOutcome& outcome) {
     // named after that folder; nothing is to be changed under it.
     std::string installPath = settings_->GetValue("InstallPath", "");
     if (!installPath.empty() && platform::MutexExists(InstallFolderMutexName(installPath))) {
-        outcome.End = TSetupEnd::InstallFolderBusy;
+        outcome.End = SetupEnd::InstallFolderBusy;
         return;
     }
     instanceMutex_ = platform::CreateNamedMutex(settings_->Title);
     if (!instanceMutex_) {
-        outcome.End = TSetupEnd::AlreadyRunning;
+        outcome.End = SetupEnd::AlreadyRunning;
         return;
     }
 
     if (settings_->Installed) {
         if (!ArgumentGiven()) {
             // The uninstaller must not run from the file it deletes.
-            outcome.Role = TSetupRole::UninstallFirstRun;
-            if (!MakeTemporaryCopy()) outcome.End = TSetupEnd::CopyFailed;
+            outcome.Role = SetupRole::UninstallFirstRun;
+            if (!MakeTemporaryCopy()) outcome.End = SetupEnd::CopyFailed;
             return;
         }
-        outcome.Role = TSetupRole::Uninstall;
+        outcome.Role = SetupRole::Uninstall;
         ScheduleOwnDeletion();
         outcome.WizardResult = RunWizard(nullptr);
         return;
@@ -123,7 +123,7 @@ void TSetupApp::RunSequence(TSetupOutcome& outcome) {
     SetupRoles(outcome);
 }
 
-bool TSetupApp::LoadSettings() {
+bool SetupApp::LoadSettings() {
     if (LoadFromCarriedArchive()) return true;
     sourcePath_ = ArgumentGiven() ? start_.Arguments[0] : ExtractFilePath(start_.ProgramFile);
     const std::string fileName = AddBackslash(sourcePath_) + kSettingsName;
@@ -135,7 +135,7 @@ bool TSetupApp::LoadSettings() {
     return true;
 }
 
-bool TSetupApp::LoadFromCarriedArchive() {
+bool SetupApp::LoadFromCarriedArchive() {
     resourceArchive_ = false;
     appendedArchive_ = false;
     auto resource = platform::LoadModuleResource(start_.ProgramFile, kResourceName, kResourceType);
@@ -160,7 +160,7 @@ bool TSetupApp::LoadFromCarriedArchive() {
     return true;
 }
 
-void TSetupApp::OpenSharedArchive() {
+void SetupApp::OpenSharedArchive() {
     archive_ = std::make_unique<TVrFileCollection>();
     if (resourceArchive_) {
         archive_->OpenResource(start_.ProgramFile, kResourceName, kResourceType);
@@ -175,44 +175,44 @@ void TSetupApp::OpenSharedArchive() {
     }
 }
 
-void TSetupApp::SetupRoles(TSetupOutcome& outcome) {
+void SetupApp::SetupRoles(SetupOutcome& outcome) {
     OpenSharedArchive();
     TQuorInstallSet& settings = *settings_;
-    if (ArgumentGiven() || settings.UpdateMode || settings.InstallType == 2) {
-        outcome.Role = TSetupRole::Setup;
+    if (ArgumentGiven() || settings.UpdateMode || settings.InstallType == itWindowsFolder) {
+        outcome.Role = SetupRole::Setup;
         if (!settings.ExtractFiles) ScheduleOwnDeletion();
         outcome.WizardResult = RunWizard(archive_.get());
     } else {
-        outcome.Role = TSetupRole::Launcher;
+        outcome.Role = SetupRole::Launcher;
         settings.SetValue("CDDrive", MediumDrive(start_.ProgramFile));
-        TLauncherChoice choice = host_.ShowLauncher(settings, *archive_);
+        LauncherChoice choice = host_.ShowLauncher(settings, *archive_);
         if (!choice.Ok) {
-            outcome.End = TSetupEnd::LauncherClosed;
+            outcome.End = SetupEnd::LauncherClosed;
         } else if (choice.Action == kLaunchGame) {
             launchFile_ = AddBackslash(settings.GetValue("InstallPath", "")) + settings.ExeFile;
             launchArguments_.clear();
         } else if (settings.ExtractFiles || host_.InstallInPlace()) {
             outcome.WizardResult = RunWizard(archive_.get());
         } else if (!MakeTemporaryCopy()) {
-            outcome.End = TSetupEnd::CopyFailed;
+            outcome.End = SetupEnd::CopyFailed;
         }
     }
     archive_.reset();
 }
 
-TModalResult TSetupApp::RunWizard(TVrFileCollection* archive) {
-    TSetupForm form(*settings_, archive, sourcePath_, host_.Boxes(), host_.Pump(), host_.Waiter(), start_.ProgramFile);
+TModalResult SetupApp::RunWizard(TVrFileCollection* archive) {
+    SetupForm form(*settings_, archive, sourcePath_, host_.Boxes(), host_.Pump(), host_.Waiter(), start_.ProgramFile);
     return host_.RunWizard(form, archive);
 }
 
 // The temporary copy removes itself at the next restart. Only a file that is
 // such a copy is scheduled: a program started by hand with an argument (the
 // single-file download, the setup program of a build) must survive its run.
-void TSetupApp::ScheduleOwnDeletion() {
+void SetupApp::ScheduleOwnDeletion() {
     if (IsTemporaryCopy(start_.ProgramFile, start_.TempFolder)) platform::DeleteOnReboot(start_.ProgramFile);
 }
 
-bool TSetupApp::MakeTemporaryCopy() {
+bool SetupApp::MakeTemporaryCopy() {
     const std::string folder = AddBackslash(start_.TempFolder);
     launchFile_ = folder + kCopyName + ".exe";
     launchArguments_ = "\"" + ExtractFilePath(start_.ProgramFile) + "\"";
@@ -228,11 +228,11 @@ bool TSetupApp::MakeTemporaryCopy() {
     return false;
 }
 
-void TSetupApp::EndSequence(TSetupOutcome& outcome) {
+void SetupApp::EndSequence(SetupOutcome& outcome) {
     instanceMutex_.reset();
     archive_.reset();
     settings_.reset();
-    if (outcome.End != TSetupEnd::Finished || launchFile_.empty()) return;
+    if (outcome.End != SetupEnd::Finished || launchFile_.empty()) return;
     outcome.LaunchFile = launchFile_;
     outcome.LaunchArguments = launchArguments_;
     outcome.StartResult = IsTemporaryCopy(launchFile_, start_.TempFolder)

@@ -21,7 +21,7 @@ class TVrFileCollection;
 
 // What the launcher window reports: whether it closed with OK, and the tag
 // of the button that closed it (0 start the game, 1 install).
-struct TLauncherChoice {
+struct LauncherChoice {
     bool Ok = false;
     int Action = 0;
 };
@@ -39,7 +39,7 @@ public:
     // open source archive, or null (uninstaller).
     virtual TModalResult RunWizard(TFormType& form, TVrFileCollection* archive) = 0;
     // The launcher on the medium, shown modally.
-    virtual TLauncherChoice ShowLauncher(const TQuorInstallSet& settings, TVrFileCollection& archive) = 0;
+    virtual LauncherChoice ShowLauncher(const TQuorInstallSet& settings, TVrFileCollection& archive) = 0;
     // An error that ends the program, shown as the toolkit shows errors.
     virtual void ShowError(const std::string& message) = 0;
     // Starts the program the run chose with the shell's "open" verb; the
@@ -59,7 +59,7 @@ public:
     virtual bool InstallInPlace() const { return false; }
 };
 
-struct TSetupStart {
+struct SetupStart {
     // The setup program's arguments without our own options; the first is
     // the source folder or archive file.
     std::vector<std::string> Arguments;
@@ -72,9 +72,9 @@ struct TSetupStart {
     std::string PassOn;
 };
 
-enum class TSetupRole { None, UninstallFirstRun, Uninstall, Setup, Launcher };
+enum class SetupRole { None, UninstallFirstRun, Uninstall, Setup, Launcher };
 
-enum class TSetupEnd {
+enum class SetupEnd {
     Finished,          // the role ran to its end (see the wizard's result)
     NotAdmin,          // the user lacks administrator rights
     NoSettings,        // no settings file in the source folder
@@ -85,9 +85,9 @@ enum class TSetupEnd {
     Failed,            // an error ended the program
 };
 
-struct TSetupOutcome {
-    TSetupRole Role = TSetupRole::None;
-    TSetupEnd End = TSetupEnd::Finished;
+struct SetupOutcome {
+    SetupRole Role = SetupRole::None;
+    SetupEnd End = SetupEnd::Finished;
     TModalResult WizardResult = TModalResult::mrNone;
     // The program started at the end and the shell's result; empty and 0
     // when nothing was started.
@@ -97,16 +97,16 @@ struct TSetupOutcome {
     std::string ErrorText;
 };
 
-class TSetupApp {
+class SetupApp {
 public:
-    TSetupApp(ISetupHost& host, TSetupStart start);
-    ~TSetupApp();
-    TSetupApp(const TSetupApp&) = delete;
-    TSetupApp& operator=(const TSetupApp&) = delete;
+    SetupApp(ISetupHost& host, SetupStart start);
+    ~SetupApp();
+    SetupApp(const SetupApp&) = delete;
+    SetupApp& operator=(const SetupApp&) = delete;
 
     // The whole sequence, end sequence included. Errors are shown through
     // the host and end the run; nothing is left held.
-    TSetupOutcome Run();
+    SetupOutcome Run();
 
     // ---- Program-wide state the windows read ----
     TQuorInstallSet* Settings() const { return settings_.get(); }
@@ -122,19 +122,19 @@ public:
     bool MakeTemporaryCopy();
 
 private:
-    void RunSequence(TSetupOutcome& outcome);
+    void RunSequence(SetupOutcome& outcome);
     bool LoadSettings();
     bool LoadFromCarriedArchive();
     void OpenSharedArchive();
-    void SetupRoles(TSetupOutcome& outcome);
+    void SetupRoles(SetupOutcome& outcome);
     TModalResult RunWizard(TVrFileCollection* archive);
     void ScheduleOwnDeletion();
-    void EndSequence(TSetupOutcome& outcome);
+    void EndSequence(SetupOutcome& outcome);
     void Warn(const std::string& text);
     bool ArgumentGiven() const { return !start_.Arguments.empty(); }
 
     ISetupHost& host_;
-    TSetupStart start_;
+    SetupStart start_;
     std::unique_ptr<TQuorInstallSet> settings_;
     std::unique_ptr<TVrFileCollection> archive_;
     std::unique_ptr<platform::NamedMutex> instanceMutex_;

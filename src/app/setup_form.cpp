@@ -10,11 +10,11 @@
 
 namespace qi {
 
-TSetupForm::TSetupForm(TQuorInstallSet& settings, TVrFileCollection* archive, std::string sourcePath,
+SetupForm::SetupForm(TQuorInstallSet& settings, TVrFileCollection* archive, std::string sourcePath,
                        IMessageBoxes& boxes, IMessagePump& pump, IWaiter& waiter, std::string programFile)
     : TFormType(settings, archive, std::move(sourcePath), boxes, pump, waiter), programFile_(std::move(programFile)) {}
 
-bool TSetupForm::PlacesOwnUninstaller() {
+bool SetupForm::PlacesOwnUninstaller() {
 #if defined(_WIN32)
     return false;
 #else
@@ -22,15 +22,15 @@ bool TSetupForm::PlacesOwnUninstaller() {
 #endif
 }
 
-bool TSetupForm::InstallationRun() {
+bool SetupForm::InstallationRun() {
     if (!TFormType::InstallationRun()) return false;
     // Updates keep the uninstaller they find; a Windows-folder install has
     // none.
-    if (PlacesOwnUninstaller() && !settings_.UpdateMode && settings_.InstallType != 2) PlaceUninstaller();
+    if (PlacesOwnUninstaller() && !settings_.UpdateMode && settings_.InstallType != itWindowsFolder) PlaceUninstaller();
     return true;
 }
 
-void TSetupForm::PlaceUninstaller() {
+void SetupForm::PlaceUninstaller() {
     const std::string folder = InstallFolder();
     const std::string uninstaller = folder + "install.exe";
     if (programFile_.empty()) return;

@@ -12,9 +12,9 @@
 
 namespace qi {
 
-class TSetupForm : public TFormType {
+class SetupForm : public TFormType {
 public:
-    TSetupForm(TQuorInstallSet& settings, TVrFileCollection* archive, std::string sourcePath, IMessageBoxes& boxes,
+    SetupForm(TQuorInstallSet& settings, TVrFileCollection* archive, std::string sourcePath, IMessageBoxes& boxes,
                IMessagePump& pump, IWaiter& waiter, std::string programFile);
 
     // Whether the uninstaller is the running program copied into the

@@ -11,8 +11,8 @@ namespace qi {
 
 namespace {
 
-TPlacedControl Button(const char* caption, int top, int tag) {
-    TPlacedControl button;
+PlacedControl Button(const char* caption, int top, int tag) {
+    PlacedControl button;
     button.Caption = caption;
     button.Left = 28;
     button.Top = top;
@@ -68,7 +68,7 @@ void TFormStart::FormCreate() {
     }
 }
 
-void TFormStart::btnStartClick(const TPlacedControl& sender) {
+void TFormStart::btnStartClick(const PlacedControl& sender) {
     ChosenAction = sender.Tag;
     ModalResult = TModalResult::mrOk;
 }
@@ -77,8 +77,8 @@ void TFormStart::btnDirectXClick() { startProgram_(mediumFolder_ + "directx\\" +
 
 void TFormStart::btnWinMediaClick() { startProgram_(mediumFolder_ + "winmedia\\" + "mp71.exe", ""); }
 
-std::vector<TGradBand> GradientBands(int height, uint32_t startColor, uint32_t endColor, int gradStep) {
-    std::vector<TGradBand> bands;
+std::vector<GradientBand> GradientBands(int height, uint32_t startColor, uint32_t endColor, int gradStep) {
+    std::vector<GradientBand> bands;
     if (height <= 0 || gradStep < 0) return bands;
     const int64_t parts = static_cast<int64_t>(gradStep) + 1;
     const int bandHeight = static_cast<int>(std::max<int64_t>(1, DivRoundHalfEven(height, parts)));

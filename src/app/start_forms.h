@@ -13,7 +13,7 @@
 
 namespace qi {
 
-struct TPlacedControl : TControl {
+struct PlacedControl : TControl {
     int Left = 0, Top = 0, Width = 0, Height = 0;
     int Tag = 0;
 };
@@ -26,7 +26,7 @@ public:
                std::function<int(const std::string& file, const std::string& arguments)> startProgram);
 
     void FormCreate();
-    void btnStartClick(const TPlacedControl& sender);  // btnStart and btnInstall
+    void btnStartClick(const PlacedControl& sender);  // btnStart and btnInstall
     void btnDirectXClick();
     void btnWinMediaClick();
     void btnExitClick() { ModalResult = TModalResult::mrCancel; }
@@ -34,7 +34,7 @@ public:
 
     std::string Caption;
     int ClientWidth = 265, ClientHeight = 230;
-    TPlacedControl btnStart, btnInstall, btnDirectX, btnWinMedia, btnExit;
+    PlacedControl btnStart, btnInstall, btnDirectX, btnWinMedia, btnExit;
     TModalResult ModalResult = TModalResult::mrNone;
     // The tag of the button that closed the launcher with OK.
     int ChosenAction = 0;
@@ -46,7 +46,7 @@ private:
 };
 
 // One horizontal band of the backdrop's gradient.
-struct TGradBand {
+struct GradientBand {
     int Top = 0, Height = 0;
     uint32_t Color = 0;  // 0x00BBGGRR
 };
@@ -56,7 +56,7 @@ struct TGradBand {
 // least 1), colours stepping from startColor to endColor, and, when more
 // than one band height stays below them, that space in the last colour.
 // Bands that would start below the box are left out.
-std::vector<TGradBand> GradientBands(int height, uint32_t startColor, uint32_t endColor, int gradStep);
+std::vector<GradientBand> GradientBands(int height, uint32_t startColor, uint32_t endColor, int gradStep);
 
 class TFormMain {
 public:
@@ -66,7 +66,7 @@ public:
 
     std::string Caption;
     int ClientWidth = 444, ClientHeight = 283;
-    TPlacedControl LabelRight;
+    PlacedControl LabelRight;
     static constexpr uint32_t kStartColor = 0x00FF0000;  // blue
     static constexpr uint32_t kEndColor = 0x00800000;    // navy
     static constexpr int kGradStep = 128;

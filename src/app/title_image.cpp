@@ -33,14 +33,14 @@ uint32_t Pixel24(const TDIBSurface& surface, uint32_t color) {
 
 constexpr uint32_t kButtonFace = 0xF0F0F0;
 
-void FillControl(TDIBSurface& out, const TPlacedControl& control, uint32_t color) {
+void FillControl(TDIBSurface& out, const PlacedControl& control, uint32_t color) {
     out.FillRect({control.Left, control.Top, control.Left + control.Width, control.Top + control.Height},
                  Pixel24(out, color));
 }
 
 // A push button as the classic raised face: a light edge above and left, a
 // dark one below and right, the shadow just inside it.
-void DrawButtonFace(TDIBSurface& out, const TPlacedControl& button) {
+void DrawButtonFace(TDIBSurface& out, const PlacedControl& button) {
     constexpr uint32_t kLight = 0xFFFFFF, kShadow = 0xA0A0A0, kDark = 0x696969;
     const int left = button.Left, top = button.Top;
     const int right = left + button.Width, bottom = top + button.Height;
@@ -120,7 +120,7 @@ void RenderLauncher(const TFormStart& form, const TDXPaintBox& box, TDIBSurface&
     out.SetSize(form.ClientWidth, form.ClientHeight, 24);
     out.FillRect({0, 0, form.ClientWidth, form.ClientHeight}, Pixel24(out, kButtonFace));
     PaintDXBox(out, box);
-    for (const TPlacedControl* button :
+    for (const PlacedControl* button :
          {&form.btnStart, &form.btnInstall, &form.btnDirectX, &form.btnWinMedia, &form.btnExit}) {
         if (button->Visible) DrawButtonFace(out, *button);
     }

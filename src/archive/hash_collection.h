@@ -35,11 +35,6 @@ public:
     void SetIndex(int index);
     THashCollection* Collection() const { return Collection_; }
 
-    int32_t HashIndex = 0;
-    int32_t CachedIndex = -1;
-    THashCollectionItem* Prev = nullptr;
-    THashCollectionItem* Next = nullptr;
-
 protected:
     THashCollectionItem() = default;
     virtual void AddToHash();
@@ -49,6 +44,11 @@ private:
     friend class THashCollection;
     std::string Name_;
     THashCollection* Collection_ = nullptr;
+    // The item's place in its bucket's chain and in the collection.
+    int32_t HashIndex = 0;
+    int32_t CachedIndex = -1;
+    THashCollectionItem* Prev = nullptr;
+    THashCollectionItem* Next = nullptr;
 };
 
 class THashCollection {
@@ -66,8 +66,6 @@ public:
     void Delete(int index);
     void Clear();
 
-    std::array<THashCollectionItem*, 256> Buckets{};
-
 protected:
     // Appends a fresh item made by the item class and hashes its empty name.
     THashCollectionItem& AddItem();
@@ -76,6 +74,8 @@ protected:
 private:
     friend class THashCollectionItem;
     std::vector<std::unique_ptr<THashCollectionItem>> Items_;
+    // The first item of each name bucket's chain.
+    std::array<THashCollectionItem*, 256> Buckets{};
 };
 
 }  // namespace qi

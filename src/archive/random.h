@@ -23,13 +23,13 @@ public:
     int32_t Mask32(int32_t value) { return value ^ Next(); }
     int64_t Mask64(int64_t value) { return value ^ static_cast<int64_t>(Next()); }
 
+private:
+    void Step() { Value = Value * 5u + static_cast<uint32_t>(Seed); }
+
     int32_t Seed;
     uint32_t Value = 0;
     std::vector<int> Pool;
     int PoolSize = 0;
-
-private:
-    void Step() { Value = Value * 5u + static_cast<uint32_t>(Seed); }
 };
 
 }  // namespace qi

@@ -36,7 +36,7 @@ public:
 class TVrFileCollection;
 
 // Progress of the long archive operations; setting cancel stops them.
-using TVrProgressEvent = std::function<void(TVrFileCollection& sender, TVrFile* item, int64_t size, int index,
+using VrProgressEvent = std::function<void(TVrFileCollection& sender, TVrFile* item, int64_t size, int index,
                                             int count, bool& cancel)>;
 
 class TVrFileCollection : public THashCollection {
@@ -74,7 +74,7 @@ public:
 
     std::string BasePath;
     std::unique_ptr<TQsBigStream> Stream;
-    TVrProgressEvent OnProgress;
+    VrProgressEvent OnProgress;
     // Told "エラー:" and the entry's name when writing an entry fails, before
     // the error goes on to the caller (the wizard shows it in a message box).
     std::function<void(const std::string& message)> OnEntryError;

@@ -218,7 +218,7 @@ bool TVrFileCollection::MergeUpdate(TVrFileCollection& update) {
     if (!changed) return false;
 
     if (EOFEntry) {
-        Delete(EOFEntry->CachedIndex);
+        Delete(EOFEntry->Index());
         EOFEntry = nullptr;
     }
     std::vector<const TVrFile*> entries;

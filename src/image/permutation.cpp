@@ -4,7 +4,7 @@
 
 namespace qi {
 
-TScramblePermutation::TScramblePermutation(int32_t seed, int n)
+ScramblePermutation::ScramblePermutation(int32_t seed, int n)
     : random_(seed), tree_(static_cast<size_t>(n > 0 ? n : 0) + 1), n_(n > 0 ? n : 0), remaining_(n_) {
     for (int i = 1; i <= n_; ++i) {
         tree_[i] += 1;
@@ -14,7 +14,7 @@ TScramblePermutation::TScramblePermutation(int32_t seed, int n)
     while (topBit_ * 2 <= n_) topBit_ *= 2;
 }
 
-int TScramblePermutation::Next() {
+int ScramblePermutation::Next() {
     if (remaining_ == 0) throw Error("TQsRandom: permutation exhausted");
     // The generator steps once; its value modulo the free count picks the
     // k-th free position, as the pool of TQsRandom does.

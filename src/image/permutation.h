@@ -9,9 +9,9 @@
 
 namespace qi {
 
-class TScramblePermutation {
+class ScramblePermutation {
 public:
-    TScramblePermutation(int32_t seed, int n);
+    ScramblePermutation(int32_t seed, int n);
     // The position that the next stored row or table entry belongs to; at
     // most n calls.
     int Next();

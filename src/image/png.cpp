@@ -14,7 +14,7 @@ namespace {
 const unsigned char kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
 constexpr int64_t kMaxPixels = int64_t{1} << 24;  // 4096 x 4096
 
-[[noreturn]] void Bad(const std::string& what) { throw std::runtime_error("not a readable PNG: " + what); }
+[[noreturn]] void Bad(const std::string& what) { throw Error("not a readable PNG: " + what); }
 
 uint32_t Be32(const unsigned char* p) {
     return static_cast<uint32_t>(p[0]) << 24 | p[1] << 16 | p[2] << 8 | p[3];
@@ -169,7 +169,7 @@ std::string EncodePng(const RgbaImage& image) {
     std::string packed(packedSize, '\0');
     if (compress2(reinterpret_cast<Bytef*>(packed.data()), &packedSize, reinterpret_cast<const Bytef*>(raw.data()),
                   static_cast<uLong>(raw.size()), 6) != Z_OK) {
-        throw std::runtime_error("PNG compression failed");
+        throw Error("PNG compression failed");
     }
     packed.resize(packedSize);
     std::string out(reinterpret_cast<const char*>(kSignature), 8);

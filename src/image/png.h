@@ -3,9 +3,10 @@
 // system: 8-bit RGB or RGBA out; in, every colour type at 8 bits per sample,
 // palette and grey at fewer, and 16 bits (the high byte kept). No interlacing.
 #include <cstdint>
-#include <stdexcept>
 #include <string>
 #include <vector>
+
+#include "platform/error.h"
 
 namespace qi {
 
@@ -17,7 +18,7 @@ struct RgbaImage {
     std::vector<uint8_t> Pixels;  // R, G, B, A per pixel, top row first
 };
 
-// Raises std::runtime_error with a plain English reason.
+// Raises Error with a plain English reason.
 RgbaImage DecodePng(const std::string& bytes);
 // RGB, or RGBA when HasAlpha.
 std::string EncodePng(const RgbaImage& image);

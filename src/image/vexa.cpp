@@ -120,7 +120,7 @@ void DecodeTiles(TDIBSurface& target, Block block, const PlaneContext& ctx) {
     const uint8_t* stored = cursor.Take(count * 8);
     std::vector<int32_t> table(static_cast<size_t>(count) * 2);
     if (ctx.header.Scrambled) {
-        TScramblePermutation order(ctx.seed, static_cast<int>(count));
+        ScramblePermutation order(ctx.seed, static_cast<int>(count));
         for (int64_t k = 0; k < count; ++k) {
             int p = order.Next();
             table[2 * p] = LoadLe<int32_t>(stored + 8 * k);
@@ -176,7 +176,7 @@ void DecodeBlock(TDIBSurface& target, Block block, const PlaneContext& ctx) {
         int64_t rowBytes = target.WidthBytes();
         if (rowBytes * target.Height() > block.size) Damaged("面のデータが足りません");
         if (rowBytes == 0) return;
-        TScramblePermutation order(ctx.seed, target.Height());
+        ScramblePermutation order(ctx.seed, target.Height());
         for (int k = 0; k < target.Height(); ++k) {
             std::memcpy(target.ScanLine(order.Next()), block.data + rowBytes * k, static_cast<size_t>(rowBytes));
         }

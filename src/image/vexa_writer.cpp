@@ -27,33 +27,33 @@ void PutText(TStream& s, const std::string& text) {
     if (!text.empty()) s.WriteBuffer(text.data(), static_cast<int64_t>(text.size()));
 }
 
-void PutRows(TMemoryStream& block, const TDIBSurface& plane, const TVexaWriteOptions& o, bool scramble) {
+void PutRows(TMemoryStream& block, const TDIBSurface& plane, const VexaWriteOptions& o, bool scramble) {
     int64_t rowBytes = plane.WidthBytes();
     if (!scramble) {
         for (int y = 0; y < plane.Height(); ++y) block.WriteBuffer(plane.ScanLine(y), rowBytes);
         return;
     }
     // The k-th stored row is the row the permutation names.
-    TScramblePermutation order(o.Seed, plane.Height());
+    ScramblePermutation order(o.Seed, plane.Height());
     for (int k = 0; k < plane.Height(); ++k) block.WriteBuffer(plane.ScanLine(order.Next()), rowBytes);
 }
 
-void PutTiles(TMemoryStream& block, const TDIBSurface& plane, const TVexaWriteOptions& o,
-              const std::vector<TVexaTile>& given) {
+void PutTiles(TMemoryStream& block, const TDIBSurface& plane, const VexaWriteOptions& o,
+              const std::vector<VexaTile>& given) {
     const int64_t W = plane.Width(), H = plane.Height(), tw = o.TileWidth, th = o.TileHeight;
     const int bpp = plane.BitCount();
     const int64_t TX = (W + tw - 1) / tw, TY = (H + th - 1) / th, count = TX * TY;
-    std::vector<TVexaTile> table = given;
+    std::vector<VexaTile> table = given;
     table.resize(static_cast<size_t>(count));
     if (o.Scrambled) {
-        TScramblePermutation order(o.Seed, static_cast<int>(count));
+        ScramblePermutation order(o.Seed, static_cast<int>(count));
         for (int64_t k = 0; k < count; ++k) {
-            const TVexaTile& t = table[static_cast<size_t>(order.Next())];
+            const VexaTile& t = table[static_cast<size_t>(order.Next())];
             PutI32(block, t.Source);
             PutI32(block, t.Index);
         }
     } else {
-        for (const TVexaTile& t : table) {
+        for (const VexaTile& t : table) {
             PutI32(block, t.Source);
             PutI32(block, t.Index);
         }
@@ -75,8 +75,8 @@ void PutBlock(TStream& out, TMemoryStream& block, bool compress) {
     out.WriteBuffer(block.Memory(), block.Size());
 }
 
-void PutPlane(TStream& out, const TDIBSurface& plane, const TVexaWriteOptions& o, int version, bool isMask,
-              const std::vector<TVexaTile>& tiles) {
+void PutPlane(TStream& out, const TDIBSurface& plane, const VexaWriteOptions& o, int version, bool isMask,
+              const std::vector<VexaTile>& tiles) {
     TMemoryStream block;
     bool jpeg = o.StorageMode == kVexaJpeg;
     if (version < 103) {
@@ -100,10 +100,10 @@ void PutPlane(TStream& out, const TDIBSurface& plane, const TVexaWriteOptions& o
 
 }  // namespace
 
-void WriteVexaImage(TStream& out, const TVexaWriteOptions& options, const std::vector<TVexaFrameData>& frames) {
+void WriteVexaImage(TStream& out, const VexaWriteOptions& options, const std::vector<VexaFrameData>& frames) {
     // The planes are written as a reader will see them: with the header
     // fields that a short header leaves out set to 0.
-    TVexaWriteOptions o = options;
+    VexaWriteOptions o = options;
     if (o.Signature) {
         char signature[8];
         std::snprintf(signature, sizeof signature, "Vexa%03d", o.Version);
@@ -140,7 +140,7 @@ void WriteVexaImage(TStream& out, const TVexaWriteOptions& options, const std::v
         o.TileWidth = seen.TileWidth;
         o.TileHeight = seen.TileHeight;
     }
-    for (const TVexaFrameData& f : frames) {
+    for (const VexaFrameData& f : frames) {
         PutText(out, f.Name);
         PutI32(out, f.TransValue);
         PutI32(out, f.FrameParam);
@@ -157,7 +157,7 @@ void WriteVexaImage(TStream& out, const TVexaWriteOptions& options, const std::v
                 out.WriteBuffer(b, 4);
             }
         }
-        for (const TVexaLayerData& l : f.Layers) {
+        for (const VexaLayerData& l : f.Layers) {
             if (!l.Pixels || l.Pixels->Width() != f.Width || l.Pixels->Height() != f.Height) {
                 throw Error("layer " + l.Name + " does not have the frame's size");
             }

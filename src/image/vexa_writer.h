@@ -14,12 +14,12 @@ namespace qi {
 // One entry of a tile table: Source -1 stores the tile, -2 repeats tile
 // Index of the same plane, 0 or more copies the same place of frame
 // Source, layer Index.
-struct TVexaTile {
+struct VexaTile {
     int32_t Source = -1;
     int32_t Index = 0;
 };
 
-struct TVexaLayerData {
+struct VexaLayerData {
     std::string Name;
     uint8_t Visible = 1;
     int32_t TransValue = -1;
@@ -28,10 +28,10 @@ struct TVexaLayerData {
     // The frame's size and bit count; its Mask is written as the mask block.
     const TDIBSurface* Pixels = nullptr;
     // Tile tables of tiled images, in tile order; empty stores every tile.
-    std::vector<TVexaTile> PixelTiles, MaskTiles;
+    std::vector<VexaTile> PixelTiles, MaskTiles;
 };
 
-struct TVexaFrameData {
+struct VexaFrameData {
     std::string Name;
     int32_t TransValue = -1;
     int32_t FrameParam = 100;
@@ -39,11 +39,11 @@ struct TVexaFrameData {
     int Width = 0, Height = 0;
     int BitCount = 24;                 // 1, 4, 8, 15, 16, 24 or 32
     std::vector<TRGBQuad> Palette;     // 2^BitCount entries for 8 bits or less
-    std::vector<TVexaLayerData> Layers;
+    std::vector<VexaLayerData> Layers;
     int ExtraA = 0, ExtraB = 0;        // counts of 16-byte records (version 104 and later)
 };
 
-struct TVexaWriteOptions {
+struct VexaWriteOptions {
     int Version = 106;       // of the signature
     int HeaderVersion = -1;  // the header's own version field; -1 = Version
     bool Signature = true;   // false writes a version 0 image without one
@@ -57,6 +57,6 @@ struct TVexaWriteOptions {
     int JpegQuality = 90;
 };
 
-void WriteVexaImage(TStream& out, const TVexaWriteOptions& options, const std::vector<TVexaFrameData>& frames);
+void WriteVexaImage(TStream& out, const VexaWriteOptions& options, const std::vector<VexaFrameData>& frames);
 
 }  // namespace qi

@@ -48,13 +48,13 @@ constexpr uint32_t kAttrArchive = 0x20;
 constexpr uint32_t kAttrNormal = 0x80;
 constexpr uint32_t kInvalidAttributes = 0xFFFFFFFF;
 
-bool FileExists(const std::string& path);       // a file, not a folder
-bool DirectoryExists(const std::string& path);
+[[nodiscard]] bool FileExists(const std::string& path);       // a file, not a folder
+[[nodiscard]] bool DirectoryExists(const std::string& path);
 bool RemoveFile(const std::string& path);
 // As CopyFileA: copies content, attributes and write time; with failIfExists
 // an existing destination makes it fail. False on any failure.
-bool CopyFileTo(const std::string& source, const std::string& dest, bool failIfExists);
-bool RenameFile(const std::string& source, const std::string& dest);  // replaces dest
+[[nodiscard]] bool CopyFileTo(const std::string& source, const std::string& dest, bool failIfExists);
+[[nodiscard]] bool RenameFile(const std::string& source, const std::string& dest);  // replaces dest
 uint32_t GetAttributes(const std::string& path);  // kInvalidAttributes when missing
 bool SetAttributes(const std::string& path, uint32_t attributes);
 // Last-write time as packed DOS date (high word) and time (low word), local time.
@@ -136,7 +136,7 @@ public:
 };
 
 // True when a mutex of that name exists (is held by some process).
-bool MutexExists(const std::string& name);
+[[nodiscard]] bool MutexExists(const std::string& name);
 // Creates the mutex; nullptr when it already exists or cannot be created.
 std::unique_ptr<NamedMutex> CreateNamedMutex(const std::string& name);
 
@@ -176,7 +176,7 @@ struct ShellLinkData {
 // through wine and opens a document with xdg-open. False when the link
 // object offers no way to save itself; raises qi::Error when the object
 // cannot be created or the file cannot be written.
-bool SaveShellLink(const std::string& linkPath, const ShellLinkData& link);
+[[nodiscard]] bool SaveShellLink(const std::string& linkPath, const ShellLinkData& link);
 // Opens the folder in the file manager. On Linux nothing happens without a
 // desktop (neither DISPLAY nor WAYLAND_DISPLAY set).
 void OpenFolderWindow(const std::string& folder);
@@ -185,7 +185,7 @@ void OpenFolderWindow(const std::string& folder);
 // NUL; flags are the shell's FOF_ bits, title the progress title (used with
 // FOF_SIMPLEPROGRESS). True when the user aborted an operation. On Linux
 // names are plain paths or a last step "*" or "*.*"; nothing is asked.
-bool ShellFileOperation(unsigned operation, const std::string& from, const std::string& to, unsigned flags,
+[[nodiscard]] bool ShellFileOperation(unsigned operation, const std::string& from, const std::string& to, unsigned flags,
                         const std::string& title);
 
 // Data of the resource (name, type) inside a program file; nullopt when the
@@ -221,10 +221,10 @@ bool StderrIsTerminal();
 // One line of standard input without its line break, read unbuffered so
 // that what this program does not read stays for a program it hands over
 // to; false at the end of the input.
-bool ReadInputLine(std::string& line);
+[[nodiscard]] bool ReadInputLine(std::string& line);
 // True when a line of standard input can be read without waiting (or the
 // input has ended).
-bool InputWaiting();
+[[nodiscard]] bool InputWaiting();
 
 // The path of the host's file system that a Windows path stands for
 // (itself on Windows).

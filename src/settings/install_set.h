@@ -8,6 +8,13 @@
 
 namespace qi {
 
+// What InstallType asks for.
+enum InstallKind : uint8_t {
+    itChooseComponents = 0,  // the user chooses the components
+    itAllComponents = 1,     // every component of every disc, no component pages
+    itWindowsFolder = 2,     // everything into the Windows folder, nothing recorded
+};
+
 class TQuorInstallSet {
 public:
     static constexpr int kWrittenVersion = 108;
@@ -48,7 +55,7 @@ public:
     std::string FooterText;
     std::string DefaultFolder;
     std::string ReadmeFile;
-    uint8_t InstallType = 0;
+    uint8_t InstallType = itChooseComponents;  // an InstallKind; other values are kept as read
     bool OpenReadme = false;
     std::string TitleImage;
     uint8_t TitleImageMode = 0;

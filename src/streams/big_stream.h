@@ -10,14 +10,16 @@
 
 namespace qi {
 
+// Every stream provides its size, position, reading and writing; the copies
+// between streams do nothing unless a stream knows how.
 class TQsBigStream {
 public:
     virtual ~TQsBigStream() = default;
-    virtual int64_t GetSize() { return 0; }
-    virtual int64_t GetPosition() { return 0; }
-    virtual void SetPosition(int64_t) {}
-    virtual int64_t Write(const void*, int64_t) { return 0; }
-    virtual int64_t Read(void*, int64_t) { return 0; }
+    virtual int64_t GetSize() = 0;
+    virtual int64_t GetPosition() = 0;
+    virtual void SetPosition(int64_t position) = 0;
+    virtual int64_t Write(const void* buffer, int64_t count) = 0;
+    virtual int64_t Read(void* buffer, int64_t count) = 0;
     // Copies into this stream; a count of 0 copies the whole source.
     virtual int64_t CopyFrom(TQsBigStream&, int64_t) { return 0; }
     virtual int64_t CopyFromStream(TStream&, int64_t) { return 0; }

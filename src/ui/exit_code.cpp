@@ -2,12 +2,12 @@
 
 namespace qi {
 
-ExitCode ExitCodeOf(const TSetupOutcome& outcome, bool failed, bool needsHuman) {
+ExitCode ExitCodeOf(const SetupOutcome& outcome, bool failed, bool needsHuman) {
     switch (outcome.End) {
-        case TSetupEnd::InstallFolderBusy:
-        case TSetupEnd::AlreadyRunning: return ecNeedsHuman;
-        case TSetupEnd::LauncherClosed: return ecCancelled;
-        case TSetupEnd::Finished: break;
+        case SetupEnd::InstallFolderBusy:
+        case SetupEnd::AlreadyRunning: return ecNeedsHuman;
+        case SetupEnd::LauncherClosed: return ecCancelled;
+        case SetupEnd::Finished: break;
         default: return ecError;
     }
     if (failed) return ecError;
@@ -18,11 +18,11 @@ ExitCode ExitCodeOf(const TSetupOutcome& outcome, bool failed, bool needsHuman) 
     return stopped ? ecCancelled : ecDone;
 }
 
-std::string EndReasonText(TSetupEnd end) {
+std::string EndReasonText(SetupEnd end) {
     switch (end) {
-        case TSetupEnd::InstallFolderBusy: return "a program of the install folder (the game) is running";
-        case TSetupEnd::AlreadyRunning: return "another setup of this game is running";
-        case TSetupEnd::LauncherClosed: return "the launcher was closed";
+        case SetupEnd::InstallFolderBusy: return "a program of the install folder (the game) is running";
+        case SetupEnd::AlreadyRunning: return "another setup of this game is running";
+        case SetupEnd::LauncherClosed: return "the launcher was closed";
         default: return {};
     }
 }

@@ -17,10 +17,10 @@ enum ExitCode : int {
 // The exit code of a finished run. failed: the front end showed an error or
 // a warning that stopped the work; needsHuman: the run stopped where only a
 // person could go on (a licence to accept, a disc to insert).
-ExitCode ExitCodeOf(const TSetupOutcome& outcome, bool failed, bool needsHuman);
+ExitCode ExitCodeOf(const SetupOutcome& outcome, bool failed, bool needsHuman);
 
 // Why a run ended before its role began, in a line (ASCII); empty for the
 // ends the run itself reported.
-std::string EndReasonText(TSetupEnd end);
+std::string EndReasonText(SetupEnd end);
 
 }  // namespace qi

@@ -10,9 +10,9 @@
 namespace qi {
 
 // Each page and the launcher on the terminal, answered by typing.
-int RunTerminalFrontEnd(const TSetupStart& start, const TPictureRequest& pictures);
+int RunTerminalFrontEnd(const SetupStart& start, const PictureRequest& pictures);
 // No questions asked; notes and progress on stderr and in the log file
 // the options name.
-int RunSilentFrontEnd(const TSetupStart& start, const TSilentOptions& options, const TPictureRequest& pictures);
+int RunSilentFrontEnd(const SetupStart& start, const SilentOptions& options, const PictureRequest& pictures);
 
 }  // namespace qi

@@ -38,7 +38,7 @@ void TFormType::UpdateRequiredSize() {
     if (s.UpdateMode) {
         // An update brings whatever its package holds.
         RequiredBytes = Sum(Sum(s.ProgramTotal, s.DataTotal), Sum(s.SoundTotal, s.MovieTotal));
-    } else if (RadioDiskAll.Checked || s.InstallType == 1) {
+    } else if (RadioDiskAll.Checked || s.InstallType == itAllComponents) {
         RequiredBytes = s.ProgramTotal;
         if (CheckData.Checked) RequiredBytes = Sum(RequiredBytes, s.DataTotal);
         if (CheckSound.Checked) RequiredBytes = Sum(RequiredBytes, s.SoundTotal);

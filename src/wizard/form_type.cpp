@@ -88,7 +88,7 @@ WizardPage TFormType::LastEnabledPage() const {
 }
 
 std::string TFormType::InstallFolder() const {
-    if (settings_.InstallType == 2) return AddBackslash(platform::WindowsFolder());
+    if (settings_.InstallType == itWindowsFolder) return AddBackslash(platform::WindowsFolder());
     return AddBackslash(EditDir.Text);
 }
 
@@ -152,11 +152,11 @@ void TFormType::FormCreate() {
     auto enable = [this](WizardPage page, bool enabled) { PageEnabled[PageIndex(page)] = enabled; };
     enable(Hello, !settings_.HelloText.empty());
     enable(License, !settings_.LicenseText.empty());
-    if (settings_.InstallType == 2) {
+    if (settings_.InstallType == itWindowsFolder) {
         enable(Media, false);
         enable(File, false);
         enable(SelDir, false);
-    } else if (settings_.UpdateMode || settings_.InstallType == 1) {
+    } else if (settings_.UpdateMode || settings_.InstallType == itAllComponents) {
         enable(Media, false);
         enable(File, false);
     } else if (settings_.DiscCount < 2 || settings_.DiscIndex != 0) {
@@ -172,7 +172,7 @@ void TFormType::FormCreate() {
         ShowPage(FirstEnabledPage());
     }
 
-    bool allComponents = settings_.InstallType == 1;
+    bool allComponents = settings_.InstallType == itAllComponents;
     CheckData.Checked = allComponents;
     CheckSound.Checked = allComponents;
     CheckMovie.Checked = allComponents;

@@ -280,7 +280,7 @@ void TFormType::WriteLooseFiles(TVrFileCollection& archive, const std::string& f
         if (!skipName.empty() && SameText(entry.Name(), skipName)) continue;
         CheckEntryPath(entry.Name());
         const std::string dest = folder + entry.Name();
-        if (platform::FileExists(dest) && settings_.InstallType != 2) {
+        if (platform::FileExists(dest) && settings_.InstallType != itWindowsFolder) {
             auto time = platform::GetFileDosTime(dest);
             if (time && *time >= static_cast<uint32_t>(entry.FileTime)) {
                 settings_.AddInstalledFile(entry.Name());
@@ -449,7 +449,7 @@ bool TFormType::InstallationRun() {
         run.workFolder.clear();
     }
 
-    if (settings_.InstallType != 2 && !updateExe) {
+    if (settings_.InstallType != itWindowsFolder && !updateExe) {
         settings_.Installed = true;
         settings_.AddInstalledFile("install.dat");
         if (settings_.UpdateMode && platform::FileExists(folder + "install.dat")) {

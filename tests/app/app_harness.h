@@ -36,7 +36,7 @@ public:
         wizardArchives.push_back(archive ? archive->Count() : -1);
         return TModalResult::mrOk;
     }
-    TLauncherChoice ShowLauncher(const TQuorInstallSet&, TVrFileCollection& archive) override {
+    LauncherChoice ShowLauncher(const TQuorInstallSet&, TVrFileCollection& archive) override {
         ++launcherShown;
         launcherArchiveEntries = archive.Count();
         return choice;
@@ -58,7 +58,7 @@ public:
     // The first page each wizard showed, and its archive's entry count (-1: none).
     std::vector<std::string> wizardPages;
     std::vector<int> wizardArchives;
-    TLauncherChoice choice;
+    LauncherChoice choice;
     int launcherShown = 0;
     int launcherArchiveEntries = -1;
     std::vector<std::string> errors;
@@ -102,12 +102,12 @@ protected:
         return Archive({settingsEntry, scene}, 102);
     }
 
-    TSetupOutcome Run(std::vector<std::string> arguments = {}) {
-        TSetupStart start;
+    SetupOutcome Run(std::vector<std::string> arguments = {}) {
+        SetupStart start;
         start.Arguments = std::move(arguments);
         start.ProgramFile = programFile;
         start.TempFolder = temp.Path();
-        app = std::make_unique<TSetupApp>(host, start);
+        app = std::make_unique<SetupApp>(host, start);
         return app->Run();
     }
 
@@ -118,7 +118,7 @@ protected:
     ScratchFolder temp;
     std::string programFile;
     FakeHost host;
-    std::unique_ptr<TSetupApp> app;
+    std::unique_ptr<SetupApp> app;
 };
 
 }  // namespace qi::test

@@ -63,8 +63,8 @@ protected:
 TEST_F(CarriedArchive, AResourceArchiveIsPreferredToAnAppendedOne) {
     settings.HelloText = "hello";
     Build(ArchiveBytes());
-    TSetupOutcome outcome = Run({disc.Path()});
-    EXPECT_EQ(outcome.End, TSetupEnd::Finished);
+    SetupOutcome outcome = Run({disc.Path()});
+    EXPECT_EQ(outcome.End, SetupEnd::Finished);
     EXPECT_TRUE(app->ResourceArchive());
     EXPECT_FALSE(app->AppendedArchive());
     EXPECT_EQ(host.wizardPages, std::vector<std::string>{"Hello"});
@@ -73,8 +73,8 @@ TEST_F(CarriedArchive, AResourceArchiveIsPreferredToAnAppendedOne) {
 
 TEST_F(CarriedArchive, AResourceThatIsNoArchiveIsIgnored) {
     Build("not an archive");
-    TSetupOutcome outcome = Run({disc.Path()});
-    EXPECT_EQ(outcome.End, TSetupEnd::Finished);
+    SetupOutcome outcome = Run({disc.Path()});
+    EXPECT_EQ(outcome.End, SetupEnd::Finished);
     EXPECT_FALSE(app->ResourceArchive());
     EXPECT_TRUE(app->AppendedArchive());
     EXPECT_EQ(host.wizardPages, std::vector<std::string>{"License"});

@@ -19,7 +19,7 @@ TEST(CommandLine, QuotesGroupAndVanishWhileBackslashesStayPlain) {
 }
 
 TEST(CommandLine, OwnOptionsNeverCountAsTheFirstArgument) {
-    TCommandLine line = ParseCommandLine({"--silent", "--dir=C:\\Games\\X", "D:\\Disc\\", "--accept-license", "more"});
+    CommandLine line = ParseCommandLine({"--silent", "--dir=C:\\Games\\X", "D:\\Disc\\", "--accept-license", "more"});
     EXPECT_EQ(line.Arguments, (Words{"D:\\Disc\\", "more"}));
     EXPECT_TRUE(line.Has("silent"));
     EXPECT_EQ(line.Option("dir"), "C:\\Games\\X");

@@ -31,8 +31,8 @@ TEST(EntryNames, InstallFolderMutexAndMediumDrive) {
 TEST_F(Entry, InstalledWithoutArgumentStartsATemporaryCopyOfItself) {
     settings.Installed = true;
     SaveSettings(disc.Path());
-    TSetupOutcome outcome = Run();
-    EXPECT_EQ(outcome.Role, TSetupRole::UninstallFirstRun);
+    SetupOutcome outcome = Run();
+    EXPECT_EQ(outcome.Role, SetupRole::UninstallFirstRun);
     EXPECT_TRUE(host.wizardPages.empty());
     ASSERT_EQ(host.started.size(), 1u);
     EXPECT_EQ(host.started[0].file, temp / "~qinstall.exe");
@@ -45,8 +45,8 @@ TEST_F(Entry, InstalledWithoutArgumentStartsATemporaryCopyOfItself) {
 TEST_F(Entry, InstalledWithArgumentRunsTheUninstallerWithoutArchive) {
     settings.Installed = true;
     SaveSettings(disc.Path());
-    TSetupOutcome outcome = Run({disc.Path()});
-    EXPECT_EQ(outcome.Role, TSetupRole::Uninstall);
+    SetupOutcome outcome = Run({disc.Path()});
+    EXPECT_EQ(outcome.Role, SetupRole::Uninstall);
     EXPECT_EQ(host.wizardPages, std::vector<std::string>{"uninst"});
     EXPECT_EQ(host.wizardArchives, std::vector<int>{-1});
     EXPECT_TRUE(host.started.empty());
@@ -67,7 +67,7 @@ TEST_F(Entry, SetupRunsDirectlyWithArgumentUpdateOrWindowsFolderInstall) {
     Run();
     WriteBytes(programFile, "program bytes");
     settings.UpdateMode = false;
-    settings.InstallType = 2;
+    settings.InstallType = itWindowsFolder;
     SaveSettings(disc.Path());
     Run();
     EXPECT_EQ(host.wizardPages, (std::vector<std::string>{"Hello", "Hello", "Hello"}));
@@ -84,9 +84,9 @@ TEST_F(Entry, LauncherChoices) {
     // Closed without a choice: nothing started, no copy made; "CDDrive" is
     // written empty for a program below a drive's root.
     host.choice = {false, 0};
-    TSetupOutcome outcome = Run();
-    EXPECT_EQ(outcome.Role, TSetupRole::Launcher);
-    EXPECT_EQ(outcome.End, TSetupEnd::LauncherClosed);
+    SetupOutcome outcome = Run();
+    EXPECT_EQ(outcome.Role, SetupRole::Launcher);
+    EXPECT_EQ(outcome.End, SetupEnd::LauncherClosed);
     EXPECT_EQ(host.launcherArchiveEntries, 3);
     EXPECT_EQ(Value("CDDrive"), "");
     EXPECT_TRUE(host.started.empty());
@@ -138,7 +138,7 @@ TEST_F(Entry, GuardsEndTheRunBeforeAnyRole) {
 
     host.admin = false;
     host.boxes.answers = {R::mrOk};
-    EXPECT_EQ(Run().End, TSetupEnd::NotAdmin);
+    EXPECT_EQ(Run().End, SetupEnd::NotAdmin);
     ASSERT_EQ(host.boxes.asked.size(), 1u);
     EXPECT_EQ(host.boxes.asked[0].text, "管理者権限で実行してください");
     EXPECT_EQ(host.boxes.asked[0].kind, TMsgDlgType::mtWarning);
@@ -147,7 +147,7 @@ TEST_F(Entry, GuardsEndTheRunBeforeAnyRole) {
     // A folder without settings.
     test::ScratchFolder empty;
     host.boxes.answers = {R::mrOk};
-    EXPECT_EQ(Run({empty.Path()}).End, TSetupEnd::NoSettings);
+    EXPECT_EQ(Run({empty.Path()}).End, SetupEnd::NoSettings);
     ASSERT_EQ(host.boxes.asked.size(), 2u);
     EXPECT_EQ(host.boxes.asked[1].text, "インストール設定ファイルがありません");
 
@@ -156,13 +156,13 @@ TEST_F(Entry, GuardsEndTheRunBeforeAnyRole) {
     {
         auto other = platform::CreateNamedMutex(settings.Title);
         ASSERT_TRUE(other);
-        EXPECT_EQ(Run({disc.Path()}).End, TSetupEnd::AlreadyRunning);
+        EXPECT_EQ(Run({disc.Path()}).End, SetupEnd::AlreadyRunning);
     }
     settings.SetValue("InstallPath", "C:\\QiAppGames\\Busy");
     {
         auto game = platform::CreateNamedMutex("C:-QIAPPGAMES-BUSY-");
         ASSERT_TRUE(game);
-        EXPECT_EQ(Run({disc.Path()}).End, TSetupEnd::InstallFolderBusy);
+        EXPECT_EQ(Run({disc.Path()}).End, SetupEnd::InstallFolderBusy);
     }
     EXPECT_EQ(host.boxes.asked.size(), 2u);
     EXPECT_TRUE(host.wizardPages.empty());
@@ -170,7 +170,7 @@ TEST_F(Entry, GuardsEndTheRunBeforeAnyRole) {
 
     // Whatever the run held is let go: the next one gets through.
     WriteBytes(disc / "game.dat", ArchiveBytes());
-    EXPECT_EQ(Run({disc.Path()}).End, TSetupEnd::Finished);
+    EXPECT_EQ(Run({disc.Path()}).End, SetupEnd::Finished);
     EXPECT_FALSE(platform::MutexExists(settings.Title));
 }
 
@@ -195,7 +195,7 @@ TEST_F(Entry, TemporaryCopyTakesTheNextFreeNameOrGivesUp) {
     // No name can be written at all.
     platform::RemoveFile(programFile);
     host.boxes.answers = {R::mrOk};
-    EXPECT_EQ(Run().End, TSetupEnd::CopyFailed);
+    EXPECT_EQ(Run().End, SetupEnd::CopyFailed);
     EXPECT_EQ(host.started.size(), 2u);
     ASSERT_EQ(host.boxes.asked.size(), 1u);
     EXPECT_EQ(host.boxes.asked[0].text, "ファイルをコピーできません");
@@ -207,7 +207,7 @@ TEST_F(Entry, AFailedStartIsReportedWithItsCode) {
     host.choice = {true, kLaunchGame};
     host.startResult = 2;
     host.boxes.answers = {R::mrOk};
-    TSetupOutcome outcome = Run();
+    SetupOutcome outcome = Run();
     EXPECT_EQ(outcome.StartResult, 2);
     ASSERT_EQ(host.boxes.asked.size(), 1u);
     EXPECT_EQ(host.boxes.asked[0].text, "プログラムを実行できませんでした\r\nエラーコード[2]");
@@ -219,8 +219,8 @@ TEST_F(Entry, SettingsFromAnAppendedArchiveOrAnArchiveArgument) {
     test::ScratchFolder work;
     WriteBytes(work / "game.pak", ArchiveBytes());
     AppendArchiveToExe(programFile, work / "game.pak");
-    TSetupOutcome outcome = Run({work.Path()});
-    EXPECT_EQ(outcome.End, TSetupEnd::Finished);
+    SetupOutcome outcome = Run({work.Path()});
+    EXPECT_EQ(outcome.End, SetupEnd::Finished);
     EXPECT_TRUE(app->AppendedArchive());
     EXPECT_FALSE(app->ResourceArchive());
     EXPECT_EQ(host.wizardPages, std::vector<std::string>{"Hello"});
@@ -248,8 +248,8 @@ TEST_F(Entry, SettingsFromAnAppendedArchiveOrAnArchiveArgument) {
 
 TEST_F(Entry, UnreadableSettingsEndTheRunWithTheErrorAndHoldNothing) {
     WriteBytes(disc / "install.dat", "not settings at all");
-    TSetupOutcome outcome = Run({disc.Path()});
-    EXPECT_EQ(outcome.End, TSetupEnd::Failed);
+    SetupOutcome outcome = Run({disc.Path()});
+    EXPECT_EQ(outcome.End, SetupEnd::Failed);
     ASSERT_EQ(host.errors.size(), 1u);
     EXPECT_FALSE(host.errors[0].empty());
     EXPECT_TRUE(host.started.empty());

@@ -33,13 +33,13 @@ protected:
     // An archive on the disc holding the picture as a layered image.
     TVrFileCollection& ArchiveWith(const TDIBSurface& picture) {
         TMemoryStream image;
-        TVexaFrameData frame;
+        VexaFrameData frame;
         frame.Width = picture.Width();
         frame.Height = picture.Height();
-        TVexaLayerData layer;
+        VexaLayerData layer;
         layer.Pixels = &picture;
         frame.Layers.push_back(layer);
-        WriteVexaImage(image, TVexaWriteOptions{}, {frame});
+        WriteVexaImage(image, VexaWriteOptions{}, {frame});
         test::TestEntry entry{"title.vxa", std::string(image.Bytes().begin(), image.Bytes().end())};
         entry.checksum = test::Crc(entry.content);
         WriteBytes(disc / "game.dat", test::Archive({entry}, 102));

@@ -52,7 +52,7 @@ TEST(HashCollection, NameHashAndIndexOfThroughChanges) {
     EXPECT_EQ(c.IndexOf("other"), -1);
     EXPECT_EQ(c.IndexOf("script\\main.txt"), 2);
     c.Items(2).SetIndex(0);
-    for (int i = 0; i < c.Count(); ++i) EXPECT_EQ(c.Items(i).CachedIndex, i);
+    for (int i = 0; i < c.Count(); ++i) EXPECT_EQ(c.Items(i).Index(), i);
 }
 
 TEST(Reader, EveryDirectoryVersion) {

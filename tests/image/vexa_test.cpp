@@ -47,20 +47,20 @@ void AddMask(TDIBSurface& s, const std::function<uint8_t(int, int)>& f) {
         for (int x = 0; x < s.Width(); ++x) s.Mask->SetPixel(x, y, f(x, y));
 }
 
-TVexaFrameData Frame(const TDIBSurface& pixels, int bits = 24) {
-    TVexaFrameData f;
+VexaFrameData Frame(const TDIBSurface& pixels, int bits = 24) {
+    VexaFrameData f;
     f.Name = "frame";
     f.Width = pixels.Width();
     f.Height = pixels.Height();
     f.BitCount = bits;
-    TVexaLayerData l;
+    VexaLayerData l;
     l.Name = "layer";
     l.Pixels = &pixels;
     f.Layers.push_back(l);
     return f;
 }
 
-std::vector<uint8_t> Bytes(const TVexaWriteOptions& o, const std::vector<TVexaFrameData>& frames) {
+std::vector<uint8_t> Bytes(const VexaWriteOptions& o, const std::vector<VexaFrameData>& frames) {
     TMemoryStream m;
     WriteVexaImage(m, o, frames);
     return m.Bytes();
@@ -86,7 +86,7 @@ TEST(VexaPermutation, SameSequenceAsTheGenerator) {
         for (int n : {1, 2, 7, 100, 1000}) {
             TQsRandom random(seed);
             random.InitPermutation(n);
-            TScramblePermutation fast(seed, n);
+            ScramblePermutation fast(seed, n);
             for (int k = 0; k < n; ++k) ASSERT_EQ(fast.Next(), random.NextIndex()) << seed << " " << n;
             EXPECT_THROW(fast.Next(), Error);
         }
@@ -107,7 +107,7 @@ TEST(VexaVersions, EveryLayoutAndStorageRoundTrips) {
         cases.push_back({v, true, kVexaRaw});
     }
     for (const Case& c : cases) {
-        TVexaWriteOptions o;
+        VexaWriteOptions o;
         o.Version = c.version;
         o.Signature = c.signature;
         o.StorageMode = c.storage;
@@ -135,12 +135,12 @@ TEST(VexaVersions, EveryLayoutAndStorageRoundTrips) {
 
 TEST(VexaVersions, HeaderFieldsAndFrameRecords) {
     auto pixels = Plane(8, 4, 24, Pattern24);
-    TVexaWriteOptions o;
+    VexaWriteOptions o;
     o.HeaderSize = 24;  // no tiles, no BaseOpaque from a short header
     o.TileWidth = 4;
     o.TileHeight = 2;
     o.BaseOpaque = 1;
-    TVexaFrameData f = Frame(*pixels);
+    VexaFrameData f = Frame(*pixels);
     f.Name = "タイトル";
     f.FrameParam = 42;
     f.FrameFlag = 3;
@@ -165,10 +165,10 @@ TEST(VexaVersions, HeaderFieldsAndFrameRecords) {
 
     // The header's own version governs the frame and layer layout.
     {
-        TVexaWriteOptions old;
+        VexaWriteOptions old;
         old.HeaderVersion = 101;
         old.StorageMode = kVexaRaw;
-        TVexaFrameData g = Frame(*pixels);
+        VexaFrameData g = Frame(*pixels);
         g.ExtraA = 3;  // not written below version 104
         Load(list, Bytes(old, {g, g}));
         EXPECT_EQ(list.Version, 106);
@@ -191,7 +191,7 @@ TEST(VexaVersions, HeaderFieldsAndFrameRecords) {
 TEST(VexaFrames, FirstFrameOnlyKeepLayersAndGetFrame) {
     auto a = Plane(3, 3, 24, [](int, int) { return 0x111111u; });
     auto b = Plane(3, 3, 24, [](int, int) { return 0x222222u; });
-    TVexaWriteOptions o;
+    VexaWriteOptions o;
     auto bytes = Bytes(o, {Frame(*a), Frame(*b)});
     TVexaFrameList list;
     Load(list, bytes, true);
@@ -228,9 +228,9 @@ TEST(VexaBitCounts, EveryBitCountRoundTripsAndPalettesBecome24Bits) {
         uint32_t top = storage >= 32 ? 0xFFFFFFFFu : (1u << storage) - 1;
         if (bits == 15) top = 0x7FFF;
         auto pixels = Plane(9, 4, bits, [&](int x, int y) { return static_cast<uint32_t>(x * 7919 + y * 31) & top; });
-        TVexaFrameData f = Frame(*pixels, bits);
+        VexaFrameData f = Frame(*pixels, bits);
         for (int i = 0; i < 256; ++i) f.Palette.push_back({uint8_t(i), uint8_t(255 - i), uint8_t(i * 3), 0});
-        TVexaWriteOptions o;
+        VexaWriteOptions o;
         o.StorageMode = kVexaRaw;
         TVexaFrameList list;
         Load(list, Bytes(o, {f}));
@@ -252,12 +252,12 @@ TEST(VexaBitCounts, EveryBitCountRoundTripsAndPalettesBecome24Bits) {
 
 TEST(VexaBitCounts, PrepareMasksTheTransparentValue) {
     auto pixels = Plane(4, 2, 8, [](int x, int y) { return static_cast<uint32_t>(x + y * 4 == 5 ? 9 : 1); });
-    TVexaFrameData f = Frame(*pixels, 8);
+    VexaFrameData f = Frame(*pixels, 8);
     f.Palette.assign(256, TRGBQuad{});
     f.Palette[9] = {0x30, 0x20, 0x10, 0};
     f.TransValue = 9;
     f.Layers[0].TransValue = 1;
-    TVexaWriteOptions o;
+    VexaWriteOptions o;
     TVexaFrameList list;
     Load(list, Bytes(o, {f}), false, true, true);
     TVexaFrame& frame = list.GetFrame(0);
@@ -288,24 +288,24 @@ TEST(VexaCompositing, LayerRules) {
     const uint32_t back = 0x0A0B0C;  // stored as 0x00BBGGRR
     auto opaque = Plane(4, 2, 24, [](int, int) { return 0x404040u; });
     auto keyed = Plane(4, 2, 24, [](int x, int) { return x == 0 ? 0x00FF00u : 0xC0C0C0u; });
-    TVexaWriteOptions o;
+    VexaWriteOptions o;
     o.BackColor = back;
     const uint32_t backPixel = 0x0C0B0A;
-    auto composite = [&](std::vector<TVexaLayerData> layers, uint8_t baseOpaque = 0) {
-        TVexaFrameData f = Frame(*opaque);
+    auto composite = [&](std::vector<VexaLayerData> layers, uint8_t baseOpaque = 0) {
+        VexaFrameData f = Frame(*opaque);
         f.Layers = std::move(layers);
         o.BaseOpaque = baseOpaque;
         auto list = std::make_unique<TVexaFrameList>();
         Load(*list, Bytes(o, {f}));
         return list;
     };
-    TVexaLayerData base{"base", 1, -1, 255, 0, opaque.get(), {}, {}};
-    TVexaLayerData key{"key", 1, 0x00FF00, 255, 0, keyed.get(), {}, {}};
+    VexaLayerData base{"base", 1, -1, 255, 0, opaque.get(), {}, {}};
+    VexaLayerData key{"key", 1, 0x00FF00, 255, 0, keyed.get(), {}, {}};
 
-    TVexaLayerData hidden = base;
+    VexaLayerData hidden = base;
     hidden.Visible = 0;
     EXPECT_EQ(composite({hidden})->GetFrame(0).Surface.Pixel(1, 1), backPixel);
-    TVexaLayerData clear = base;
+    VexaLayerData clear = base;
     clear.Opacity = 0;
     EXPECT_EQ(composite({clear})->GetFrame(0).Surface.Pixel(1, 1), backPixel);
     auto one = composite({base});
@@ -321,7 +321,7 @@ TEST(VexaCompositing, LayerRules) {
     EXPECT_EQ(composite({hidden, key}, 1)->GetFrame(0).Surface.Pixel(0, 0), 0x00FF00u);  // first visible
     EXPECT_EQ(composite({base, key}, 1)->GetFrame(0).Surface.Pixel(0, 0), 0x404040u);
     // Opacity blends with the 24-bit rule.
-    TVexaLayerData half = key;
+    VexaLayerData half = key;
     half.Opacity = 128;
     EXPECT_EQ(composite({base, half})->GetFrame(0).Surface.Pixel(1, 0), 0x808080u);
 
@@ -330,7 +330,7 @@ TEST(VexaCompositing, LayerRules) {
     // blended through the mask.
     auto masked = Plane(4, 2, 24, [](int x, int) { return x == 0 ? 0x00FF00u : 0xFFFFFFu; });
     AddMask(*masked, [](int x, int) { return static_cast<uint8_t>(x == 3 ? 0 : x == 2 ? 128 : 255); });
-    TVexaLayerData alpha{"alpha", 1, 0x00FF00, 255, 1, masked.get(), {}, {}};
+    VexaLayerData alpha{"alpha", 1, 0x00FF00, 255, 1, masked.get(), {}, {}};
     auto bottom = composite({alpha});
     TVexaFrame& b = bottom->GetFrame(0);
     EXPECT_EQ(b.Surface.Pixel(0, 0), 0x00FF00u);
@@ -344,7 +344,7 @@ TEST(VexaCompositing, LayerRules) {
     EXPECT_EQ(a.Surface.Pixel(1, 0), 0xFFFFFFu);
     EXPECT_FALSE(a.HasMask());
     // Without AlphaEnabled the mask does not take part.
-    TVexaLayerData ignored = alpha;
+    VexaLayerData ignored = alpha;
     ignored.AlphaEnabled = 0;
     ignored.TransValue = -1;
     EXPECT_EQ(composite({base, ignored})->GetFrame(0).Surface.Pixel(3, 0), 0xFFFFFFu);
@@ -352,7 +352,7 @@ TEST(VexaCompositing, LayerRules) {
 
 TEST(VexaScrambling, RowsAndTileTablesNeedTheSeed) {
     auto pixels = Plane(6, 9, 24, Pattern24);
-    TVexaWriteOptions o;
+    VexaWriteOptions o;
     o.Scrambled = true;
     o.Seed = 777;
     for (uint8_t storage : {kVexaZlib, kVexaRaw}) {
@@ -378,7 +378,7 @@ TEST(VexaScrambling, RowsAndTileTablesNeedTheSeed) {
     o.TileWidth = 2;
     o.TileHeight = 3;
     auto tiled = Plane(6, 9, 24, [](int x, int y) { return static_cast<uint32_t>((x / 2 + y / 3 * 3) % 4); });
-    TVexaFrameData f = Frame(*tiled);
+    VexaFrameData f = Frame(*tiled);
     f.Layers[0].PixelTiles.resize(9);
     f.Layers[0].PixelTiles[4] = {-2, 0};
     f.Layers[0].PixelTiles[8] = {-2, 0};
@@ -394,13 +394,13 @@ TEST(VexaTiles, SourcesNarrowEdgesAndSubByteTiles) {
     auto second = Plane(10, 7, 24, [](int x, int y) { return Pattern24(x, y) ^ 0x808080; });
     auto mask = Plane(10, 7, 8, [](int x, int y) { return static_cast<uint32_t>(x * 20 + y); });
     AddMask(*first, [](int x, int y) { return static_cast<uint8_t>(x * 25 + y); });
-    TVexaWriteOptions o;
+    VexaWriteOptions o;
     o.TileWidth = 4;
     o.TileHeight = 3;
     for (uint8_t storage : {kVexaZlib, kVexaRaw}) {
         o.StorageMode = storage;
-        TVexaFrameData f0 = Frame(*first);
-        TVexaFrameData f1 = Frame(*second);
+        VexaFrameData f0 = Frame(*first);
+        VexaFrameData f1 = Frame(*second);
         // Frame 1 takes tiles 0 and 8 from frame 0 and repeats its tile 1 at 5.
         for (int y = 0; y < 7; ++y) {
             for (int x = 0; x < 10; ++x) {
@@ -426,10 +426,10 @@ TEST(VexaTiles, SourcesNarrowEdgesAndSubByteTiles) {
     // 1-bit and 4-bit planes in byte-aligned tiles.
     for (int bits : {1, 4}) {
         auto p = Plane(21, 5, bits, [&](int x, int y) { return static_cast<uint32_t>(x * 3 + y) % (1u << bits); });
-        TVexaWriteOptions t;
+        VexaWriteOptions t;
         t.TileWidth = bits == 1 ? 8 : 2;
         t.TileHeight = 2;
-        TVexaFrameData f = Frame(*p, bits);
+        VexaFrameData f = Frame(*p, bits);
         TVexaFrameList list;
         Load(list, Bytes(t, {f}));
         EXPECT_TRUE(SamePixels(list.GetFrame(0).Surface, *p)) << bits;
@@ -439,7 +439,7 @@ TEST(VexaTiles, SourcesNarrowEdgesAndSubByteTiles) {
 TEST(VexaJpeg, PlanesWithinTheCodecsErrorAndZlibMasks) {
     if (!JpegSupported()) {
         auto p = Plane(4, 4, 24, Pattern24);
-        TVexaWriteOptions o;
+        VexaWriteOptions o;
         o.StorageMode = kVexaJpeg;
         EXPECT_THROW(Bytes(o, {Frame(*p)}), Error);
         return;
@@ -448,13 +448,13 @@ TEST(VexaJpeg, PlanesWithinTheCodecsErrorAndZlibMasks) {
         return static_cast<uint32_t>((x * 4) << 16 | (y * 8) << 8 | (100 + x + y));
     });
     AddMask(*smooth, [](int x, int) { return static_cast<uint8_t>(x * 6); });
-    TVexaWriteOptions o;
+    VexaWriteOptions o;
     o.StorageMode = kVexaJpeg;
     o.Scrambled = true;  // ignored for JPEG blocks and their masks
     o.TileWidth = 8;
     o.TileHeight = 8;
     o.JpegQuality = 95;
-    TVexaFrameData f = Frame(*smooth);
+    VexaFrameData f = Frame(*smooth);
     f.Layers[0].AlphaEnabled = 1;
     auto bytes = Bytes(o, {f});
     TVexaFrameList list;
@@ -474,7 +474,7 @@ TEST(VexaJpeg, PlanesWithinTheCodecsErrorAndZlibMasks) {
     auto small = Plane(16, 8, 24, Pattern24);
     std::vector<uint8_t> jpeg = EncodeJpeg(*small, 80);
     auto other = Plane(40, 24, 24, Pattern24);
-    TVexaWriteOptions plain;
+    VexaWriteOptions plain;
     plain.StorageMode = kVexaJpeg;
     auto good = Bytes(plain, {Frame(*other)});
     // Swap the JPEG block for the small one: it is the last block but one
@@ -591,12 +591,12 @@ TEST(VexaDamaged, EveryCutAndFlippedByteIsRefusedOrRead) {
     auto pixels = Plane(5, 4, 24, Pattern24);
     AddMask(*pixels, [](int x, int) { return static_cast<uint8_t>(x * 50); });
     for (uint8_t storage : {kVexaZlib, kVexaRaw}) {
-        TVexaWriteOptions o;
+        VexaWriteOptions o;
         o.StorageMode = storage;
         o.TileWidth = 2;
         o.TileHeight = 3;
         o.Scrambled = true;
-        TVexaFrameData f = Frame(*pixels);
+        VexaFrameData f = Frame(*pixels);
         f.Layers[0].AlphaEnabled = 1;
         f.ExtraA = 1;
         auto good = Bytes(o, {f, f});

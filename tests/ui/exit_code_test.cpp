@@ -9,7 +9,7 @@ namespace {
 TEST(ExitCodes, EveryWayARunEnds) {
     using R = TModalResult;
     struct Case {
-        TSetupEnd end;
+        SetupEnd end;
         R wizard;
         const char* launched;
         int startResult;
@@ -17,22 +17,22 @@ TEST(ExitCodes, EveryWayARunEnds) {
         ExitCode expected;
     };
     const Case cases[] = {
-        {TSetupEnd::Finished, R::mrOk, "", 0, false, false, ecDone},
-        {TSetupEnd::Finished, R::mrNone, "", 0, false, false, ecDone},  // a launcher that started nothing itself
-        {TSetupEnd::Finished, R::mrCancel, "", 0, false, false, ecCancelled},
-        {TSetupEnd::Finished, R::mrAbort, "", 0, false, false, ecCancelled},
-        {TSetupEnd::Finished, R::mrAbort, "", 0, true, false, ecError},  // an error box stopped the work
-        {TSetupEnd::Finished, R::mrAbort, "", 0, false, true, ecNeedsHuman},
-        {TSetupEnd::Finished, R::mrNone, "game.exe", 42, false, false, ecDone},
-        {TSetupEnd::Finished, R::mrNone, "game.exe", 2, false, false, ecError},  // the shell could not start it
-        {TSetupEnd::InstallFolderBusy, R::mrNone, "", 0, false, false, ecNeedsHuman},
-        {TSetupEnd::AlreadyRunning, R::mrNone, "", 0, false, false, ecNeedsHuman},
-        {TSetupEnd::LauncherClosed, R::mrNone, "", 0, false, false, ecCancelled},
-        {TSetupEnd::NoSettings, R::mrNone, "", 0, false, false, ecError},
-        {TSetupEnd::Failed, R::mrNone, "", 0, true, false, ecError},
+        {SetupEnd::Finished, R::mrOk, "", 0, false, false, ecDone},
+        {SetupEnd::Finished, R::mrNone, "", 0, false, false, ecDone},  // a launcher that started nothing itself
+        {SetupEnd::Finished, R::mrCancel, "", 0, false, false, ecCancelled},
+        {SetupEnd::Finished, R::mrAbort, "", 0, false, false, ecCancelled},
+        {SetupEnd::Finished, R::mrAbort, "", 0, true, false, ecError},  // an error box stopped the work
+        {SetupEnd::Finished, R::mrAbort, "", 0, false, true, ecNeedsHuman},
+        {SetupEnd::Finished, R::mrNone, "game.exe", 42, false, false, ecDone},
+        {SetupEnd::Finished, R::mrNone, "game.exe", 2, false, false, ecError},  // the shell could not start it
+        {SetupEnd::InstallFolderBusy, R::mrNone, "", 0, false, false, ecNeedsHuman},
+        {SetupEnd::AlreadyRunning, R::mrNone, "", 0, false, false, ecNeedsHuman},
+        {SetupEnd::LauncherClosed, R::mrNone, "", 0, false, false, ecCancelled},
+        {SetupEnd::NoSettings, R::mrNone, "", 0, false, false, ecError},
+        {SetupEnd::Failed, R::mrNone, "", 0, true, false, ecError},
     };
     for (const Case& c : cases) {
-        TSetupOutcome outcome;
+        SetupOutcome outcome;
         outcome.End = c.end;
         outcome.WizardResult = c.wizard;
         outcome.LaunchFile = c.launched;

@@ -22,10 +22,10 @@ public:
     int progress = 0;
 };
 
-class RecordingSilentHost : public TSilentHost {
+class RecordingSilentHost : public SilentHost {
 public:
-    RecordingSilentHost(const TSilentOptions& options, ISilentReport& report, std::function<void()> onPause)
-        : TSilentHost(options, report), onPause_(std::move(onPause)) {}
+    RecordingSilentHost(const SilentOptions& options, ISilentReport& report, std::function<void()> onPause)
+        : SilentHost(options, report), onPause_(std::move(onPause)) {}
     int StartProgram(const std::string& file, const std::string& arguments) override {
         started.push_back({file, arguments});
         return 42;
@@ -66,12 +66,12 @@ protected:
     int Run(std::vector<std::string> arguments) {
         NotedReport report;
         RecordingSilentHost host(options, report, onPause);
-        TPictureHost picturing(host, pictures, programFile,
+        PictureHost picturing(host, pictures, programFile,
                                [this](const std::string& file, const TDIBSurface& picture, const std::string& problem) {
                                    saved.push_back({file, picture.Width(), picture.Height(), problem});
                                });
-        TSetupStart start{std::move(arguments), programFile, temp.Path(), ""};
-        TSetupApp app(picturing, start);
+        SetupStart start{std::move(arguments), programFile, temp.Path(), ""};
+        SetupApp app(picturing, start);
         outcome = app.Run();
         notes = report.notes;
         progress = report.progress;
@@ -82,11 +82,11 @@ protected:
     test::ScratchFolder program;
     test::ScratchFolder temp;
     std::string programFile;
-    TSilentOptions options;
+    SilentOptions options;
     std::function<void()> onPause;
-    TPictureRequest pictures;
+    PictureRequest pictures;
     std::vector<SavedPicture> saved;
-    TSetupOutcome outcome;
+    SetupOutcome outcome;
     std::string notes;
     int progress = 0;
     std::vector<std::pair<std::string, std::string>> started;
@@ -102,7 +102,7 @@ TEST_F(Silent, InstallsAndUninstallsWithoutAQuestion) {
     EXPECT_EQ(DataEntry("scene.txt"), "scene");
     EXPECT_EQ(settings.GetValue("InstallPath", ""), target.Path());
     EXPECT_TRUE(LinkExists(MenuFolder(), settings.Title + "のアンインストール"));
-    if (TSetupForm::PlacesOwnUninstaller()) {
+    if (SetupForm::PlacesOwnUninstaller()) {
         // The uninstaller is this program, recorded so that it goes too,
         // and its shortcut starts it as itself.
         EXPECT_EQ(ReadBytes(target / "install.exe"), "the running program");
@@ -115,7 +115,7 @@ TEST_F(Silent, InstallsAndUninstallsWithoutAQuestion) {
     // itself away and starts the copy for the folder.
     programFile = target / "install.exe";
     ASSERT_EQ(Run({}), ecDone) << Utf8(notes);
-    EXPECT_EQ(outcome.Role, TSetupRole::UninstallFirstRun);
+    EXPECT_EQ(outcome.Role, SetupRole::UninstallFirstRun);
     ASSERT_EQ(started.size(), 1u);
     EXPECT_EQ(started[0].first, temp / "~qinstall.exe");
     EXPECT_EQ(started[0].second, "\"" + target.Path() + "\"");
@@ -125,7 +125,7 @@ TEST_F(Silent, InstallsAndUninstallsWithoutAQuestion) {
     WriteBytes(target / "save.dat", "progress");
     options.DeleteSaveData = true;
     ASSERT_EQ(Run({target.Path()}), ecDone) << Utf8(notes);
-    EXPECT_EQ(outcome.Role, TSetupRole::Uninstall);
+    EXPECT_EQ(outcome.Role, SetupRole::Uninstall);
     EXPECT_FALSE(platform::DirectoryExists(target.Path()));
     EXPECT_FALSE(LinkExists(MenuFolder(), settings.Title + "のアンインストール"));
     EXPECT_EQ(settings.GetValue("InstallPath", "(none)"), "(none)");
@@ -210,7 +210,7 @@ TEST_F(Silent, SavesTheLauncherAndBackdropPicturesAsShown) {
     settings.TitleImage = "missing.vxa";
     settings.SaveToFile(disc / "install.dat");
     ASSERT_EQ(Run({}), ecDone) << Utf8(notes);
-    EXPECT_EQ(outcome.Role, TSetupRole::Launcher);
+    EXPECT_EQ(outcome.Role, SetupRole::Launcher);
     ASSERT_EQ(saved.size(), 2u);
     EXPECT_EQ(saved[0].file, "launcher.png");
     EXPECT_EQ(saved[0].width, 265);
@@ -224,7 +224,7 @@ TEST_F(Silent, SavesTheLauncherAndBackdropPicturesAsShown) {
 }
 
 TEST(SilentOptions, AreCheckedBeforeAnythingRuns) {
-    TSilentOptions options;
+    SilentOptions options;
     EXPECT_EQ(ReadSilentOptions(ParseCommandLine({"--components=data,movie", "--dir=D:\\Games\\X\\",
                                                   "--disc-timeout=30", "--all-discs"}),
                                 options),
@@ -240,7 +240,7 @@ TEST(SilentOptions, AreCheckedBeforeAnythingRuns) {
         EXPECT_NE(ReadSilentOptions(ParseCommandLine({relative}), options), "") << relative;
     }
 
-    TPictureRequest pictures;
+    PictureRequest pictures;
     EXPECT_EQ(ReadPictureOptions(ParseCommandLine({"--save-backdrop=b.png", "--screen=1920x1080"}), pictures), "");
     EXPECT_EQ(pictures.BackdropFile, "b.png");
     EXPECT_EQ(pictures.LauncherFile, "");

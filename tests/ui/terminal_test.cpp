@@ -33,9 +33,9 @@ public:
     std::string shown;
 };
 
-class RecordingTerminalHost : public TTerminalHost {
+class RecordingTerminalHost : public TerminalHost {
 public:
-    using TTerminalHost::TTerminalHost;
+    using TerminalHost::TerminalHost;
     int StartProgram(const std::string& file, const std::string& arguments) override {
         started.push_back(file + "|" + arguments);
         return 42;
@@ -56,11 +56,11 @@ protected:
         programFile = disc / "setup.exe";
         WriteBytes(programFile, "program");
     }
-    TSetupOutcome Run(std::vector<std::string> arguments) {
+    SetupOutcome Run(std::vector<std::string> arguments) {
         settings.SaveToFile(disc / "install.dat");
         RecordingTerminalHost host(terminal, programFile, false);
-        TSetupApp app(host, {std::move(arguments), programFile, temp.Path(), ""});
-        TSetupOutcome outcome = app.Run();
+        SetupApp app(host, {std::move(arguments), programFile, temp.Path(), ""});
+        SetupOutcome outcome = app.Run();
         started = host.started;
         return outcome;
     }
@@ -78,7 +78,7 @@ TEST_F(Terminal, AnInstallationTypedPageByPage) {
                       "2", "n",            // the data component
                       "d " + folder, "n",  // the folder
                       "n"};                // install; the input ends on the last page, whose work is done
-    TSetupOutcome outcome = Run({disc.Path()});
+    SetupOutcome outcome = Run({disc.Path()});
     EXPECT_EQ(outcome.WizardResult, TModalResult::mrOk) << Utf8(terminal.shown);
     EXPECT_TRUE(Saved().Installed);
     EXPECT_EQ(DataEntry("scene.txt"), "scene");
@@ -94,14 +94,14 @@ TEST_F(Terminal, PromptsAndTheEndOfInputNeverGoOnUnasked) {
     // Cancelling asks first; "n" keeps the wizard, the end of the input
     // closes it with the safe answers.
     terminal.input = {"a", "n"};
-    TSetupOutcome outcome = Run({disc.Path()});
+    SetupOutcome outcome = Run({disc.Path()});
     EXPECT_EQ(outcome.WizardResult, TModalResult::mrCancel);
     EXPECT_NE(terminal.shown.find("インストールを中断しますか？\n[y=はい n=いいえ]"), std::string::npos);
     EXPECT_FALSE(platform::FileExists(target / "install.dat"));
 
     // The launcher: quit starts nothing; install starts the temporary copy.
     terminal.input = {"s", "q"};
-    EXPECT_EQ(Run({}).End, TSetupEnd::LauncherClosed);
+    EXPECT_EQ(Run({}).End, SetupEnd::LauncherClosed);
     EXPECT_TRUE(started.empty());
     terminal.input = {"i"};
     Run({});
@@ -134,8 +134,8 @@ TEST_F(Terminal, ADiscPromptThenTheUninstallation) {
     WriteBytes(programFile, "program");
     terminal.onRead = nullptr;
     terminal.input = {"n"};  // 実行; the input ends on the last page
-    TSetupOutcome outcome = Run({target.Path()});
-    EXPECT_EQ(outcome.Role, TSetupRole::Uninstall);
+    SetupOutcome outcome = Run({target.Path()});
+    EXPECT_EQ(outcome.Role, SetupRole::Uninstall);
     EXPECT_EQ(outcome.WizardResult, TModalResult::mrOk) << Utf8(terminal.shown);
     EXPECT_NE(terminal.shown.find("n=実行"), std::string::npos);
     EXPECT_FALSE(platform::FileExists(target / "install.dat"));
@@ -145,7 +145,7 @@ TEST_F(Terminal, AbortTypedDuringTheCopy) {
     const std::string folder = target.Path().substr(0, target.Path().size() - 1);
     terminal.typeAhead = true;
     terminal.input = {"1", "n", "2", "n", "d " + folder, "n", "n", "a", "y"};
-    TSetupOutcome outcome = Run({disc.Path()});
+    SetupOutcome outcome = Run({disc.Path()});
     EXPECT_EQ(outcome.WizardResult, TModalResult::mrAbort) << Utf8(terminal.shown);
     EXPECT_NE(terminal.shown.find("インストールを中断しますか？"), std::string::npos);
     EXPECT_FALSE(platform::FileExists(target / "install.dat"));

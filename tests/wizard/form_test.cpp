@@ -63,7 +63,7 @@ TEST_F(WizardPages, WithoutTextsOneDiscStartsOnTheFilePage) {
 }
 
 TEST_F(WizardPages, WindowsFolderInstallSkipsTheChoices) {
-    settings.InstallType = 2;
+    settings.InstallType = itWindowsFolder;
     settings.HelloText = "hello";
     TFormType& f = Create();
     EXPECT_EQ(PageName(f), "Hello");
@@ -172,7 +172,7 @@ TEST_F(WizardPages, RequiredSizeFollowsTheComponentsChosen) {
 
     // Everything installed from the second disc of a set counts every disc.
     settings.UpdateMode = false;
-    settings.InstallType = 1;
+    settings.InstallType = itAllComponents;
     settings.SetDiscCount(2);
     settings.DiscIndex = 1;
     settings.ProgramSizes = {1, 2};

@@ -175,7 +175,7 @@ TEST_F(InstallRun, FolderThatCannotBeMadeStopsTheRun) {
 
 // The all-components kind skips the choices and installs sound and data.
 TEST_F(InstallRun, EverythingKindInstallsAllComponents) {
-    settings.InstallType = 1;
+    settings.InstallType = itAllComponents;
     settings.ReadmeFile = "..\\..\\elsewhere.exe";
     settings.OpenReadme = true;
     PutSourceFiles({{"game.exe", "exe"}, {"bgm.ogg", "sound"}, {"op.mpg", "movie"}});
@@ -288,7 +288,7 @@ TEST_F(InstallRun, ExtractFilesRefusesDamagedAndEscapingEntries) {
 // The Windows-folder kind installs its files and records nothing; loose
 // files there are always rewritten.
 TEST_F(InstallRun, WindowsFolderInstallRecordsNothing) {
-    settings.InstallType = 2;
+    settings.InstallType = itWindowsFolder;
     settings.ExtractFiles = true;
     const std::string sub = "qi-run-windows-folder";
     const std::string windows = AddBackslash(platform::WindowsFolder());

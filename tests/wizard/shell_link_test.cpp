@@ -148,6 +148,11 @@ TEST(FileOperation, FlagsAndOperations) {
     EXPECT_FALSE(op.Execute(foDelete, ShellNameList({dir / "copy"}), ShellNameList({})));
     EXPECT_FALSE(platform::DirectoryExists(dir / "copy"));
     EXPECT_TRUE(platform::FileExists(dir / "b.txt"));
+
+    // A move whose copy fails (its destination lies inside a file) keeps
+    // what it could not copy.
+    EXPECT_FALSE(op.Execute(foMove, ShellNameList({dir / "b.txt"}), ShellNameList({dir / "c.txt\\moved"})));
+    EXPECT_EQ(test::ReadBytes(dir / "b.txt"), "b");
 }
 
 }  // namespace

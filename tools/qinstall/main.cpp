@@ -19,7 +19,7 @@ constexpr const char* kOptions[] = {"help",          "silent",         "terminal
                                     "start-game",    "disc-timeout",   "log",              "save-launcher",
                                     "save-backdrop", "screen"};
 
-std::string UnknownOption(const TCommandLine& line) {
+std::string UnknownOption(const CommandLine& line) {
     for (const auto& [name, value] : line.Options) {
         bool known = false;
         for (const char* option : kOptions) known = known || name == option;
@@ -55,7 +55,7 @@ std::vector<std::string> CommandLineWords(int argc, char** argv) {
 // file, and our own options handed on to a temporary copy (the install
 // folder as a Windows path, which every build reads). False after a
 // message when an argument cannot be read.
-bool ReadStart(TCommandLine& line, TSetupStart& start) {
+bool ReadStart(CommandLine& line, SetupStart& start) {
     try {
         for (const auto& argument : line.Arguments) start.Arguments.push_back(CoreText(argument));
         if (line.Has("dir")) line.Options["dir"] = CoreText(line.Option("dir"));
@@ -77,16 +77,16 @@ bool ReadStart(TCommandLine& line, TSetupStart& start) {
 
 int main(int argc, char** argv) {
     platform::RunPendingDeletions();
-    TCommandLine line = ParseCommandLine(CommandLineWords(argc, argv));
+    CommandLine line = ParseCommandLine(CommandLineWords(argc, argv));
     if (line.Has("help")) {
         Usage(stdout);
         return ecDone;
     }
-    TSetupStart start;
+    SetupStart start;
     std::string problem = UnknownOption(line);
     if (problem.empty() && !ReadStart(line, start)) return ecUsage;
-    TSilentOptions options;
-    TPictureRequest pictures;
+    SilentOptions options;
+    PictureRequest pictures;
     if (problem.empty()) problem = ReadSilentOptions(line, options);
     if (problem.empty()) problem = ReadPictureOptions(line, pictures);
     if (!problem.empty()) {

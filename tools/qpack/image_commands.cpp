@@ -132,7 +132,7 @@ int Render(const std::vector<std::string>& args) {
 }
 
 int Create(const std::vector<std::string>& args) {
-    qi::TVexaWriteOptions o;
+    qi::VexaWriteOptions o;
     o.StorageMode = qi::kVexaZlib;
     bool scrambled = false;
     std::vector<std::string> files;
@@ -199,12 +199,12 @@ int Create(const std::vector<std::string>& args) {
             if (png.HasAlpha) pixels.Mask->SetPixel(x, y, p[3]);
         }
     }
-    qi::TVexaFrameData frame;
+    qi::VexaFrameData frame;
     frame.Name = "frame";
     frame.Width = png.Width;
     frame.Height = png.Height;
     frame.BitCount = 24;
-    qi::TVexaLayerData layer;
+    qi::VexaLayerData layer;
     layer.Name = "layer";
     layer.Pixels = &pixels;
     layer.AlphaEnabled = png.HasAlpha ? 1 : 0;

@@ -52,13 +52,14 @@ void DeleteTree(const std::string& path) {
     }
 }
 
-void CopyTree(const std::string& source, const std::string& dest) {
-    if (DirectoryExists(source)) {
-        CreateFolders(dest);
-        for (const auto& entry : ListDirectory(source)) CopyTree(source + "\\" + entry.name, dest + "\\" + entry.name);
-    } else {
-        CopyFileTo(source, dest, false);
+// True when everything was copied.
+bool CopyTree(const std::string& source, const std::string& dest) {
+    if (!DirectoryExists(source)) return CopyFileTo(source, dest, false);
+    bool copied = CreateFolders(dest) || DirectoryExists(dest);
+    for (const auto& entry : ListDirectory(source)) {
+        copied = CopyTree(source + "\\" + entry.name, dest + "\\" + entry.name) && copied;
     }
+    return copied;
 }
 
 }  // namespace
@@ -73,7 +74,8 @@ bool ShellFileOperation(unsigned operation, const std::string& from, const std::
     if (operation == kDelete) {
         for (const auto& source : sources) DeleteTree(source);
     } else if (operation == kRename) {
-        if (!sources.empty() && !dests.empty()) RenameFile(sources[0], dests[0]);
+        // A name that cannot be given is left as it is; nothing is lost.
+        if (!sources.empty() && !dests.empty()) static_cast<void>(RenameFile(sources[0], dests[0]));
     } else if ((operation == kCopy || operation == kMove) && !dests.empty()) {
         bool intoFolder = sources.size() > 1 || DirectoryExists(dests[0]) || IsWildcard(SplitNames(from)[0]);
         for (size_t i = 0; i < sources.size(); ++i) {
@@ -89,8 +91,8 @@ bool ShellFileOperation(unsigned operation, const std::string& from, const std::
                 dest = dests[0];
             }
             if (operation == kMove && RenameFile(sources[i], dest)) continue;
-            CopyTree(sources[i], dest);
-            if (operation == kMove) DeleteTree(sources[i]);
+            // A move deletes only what it could copy completely.
+            if (CopyTree(sources[i], dest) && operation == kMove) DeleteTree(sources[i]);
         }
     }
     return false;

@@ -30,7 +30,7 @@ bool ReadScreenSize(const std::string& text, int& width, int& height) {
 
 }  // namespace
 
-std::string ReadPictureOptions(const TCommandLine& line, TPictureRequest& request) {
+std::string ReadPictureOptions(const CommandLine& line, PictureRequest& request) {
     request.LauncherFile = line.Option("save-launcher");
     request.BackdropFile = line.Option("save-backdrop");
     if (line.Has("save-launcher") && request.LauncherFile.empty()) return "--save-launcher needs a file name";
@@ -64,10 +64,10 @@ void SavePictureAsPng(const std::string& file, const TDIBSurface& picture, const
     if (!written) std::fprintf(stderr, "qinstall: cannot write the picture %s\n", file.c_str());
 }
 
-TPictureHost::TPictureHost(ISetupHost& frontEnd, TPictureRequest request, std::string programFile, TSaver saver)
+PictureHost::PictureHost(ISetupHost& frontEnd, PictureRequest request, std::string programFile, Saver saver)
     : frontEnd_(frontEnd), request_(std::move(request)), programFile_(std::move(programFile)), saver_(std::move(saver)) {}
 
-TModalResult TPictureHost::RunWizard(TFormType& form, TVrFileCollection* archive) {
+TModalResult PictureHost::RunWizard(TFormType& form, TVrFileCollection* archive) {
     if (!request_.BackdropFile.empty()) {
         TDIBSurface picture;
         std::string problem = RenderBackdropPicture(form.Settings(), archive, request_.ScreenWidth,
@@ -77,7 +77,7 @@ TModalResult TPictureHost::RunWizard(TFormType& form, TVrFileCollection* archive
     return frontEnd_.RunWizard(form, archive);
 }
 
-TLauncherChoice TPictureHost::ShowLauncher(const TQuorInstallSet& settings, TVrFileCollection& archive) {
+LauncherChoice PictureHost::ShowLauncher(const TQuorInstallSet& settings, TVrFileCollection& archive) {
     if (!request_.LauncherFile.empty()) {
         TDIBSurface picture;
         std::string problem = RenderLauncherPicture(settings, archive, programFile_, picture);

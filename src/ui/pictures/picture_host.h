@@ -12,14 +12,14 @@
 
 namespace qi {
 
-struct TPictureRequest {
+struct PictureRequest {
     std::string LauncherFile, BackdropFile;  // empty: not wanted
     int ScreenWidth = 1024, ScreenHeight = 768;
 };
 
 // Reads --save-launcher, --save-backdrop and --screen=WIDTHxHEIGHT. An
 // empty result, or the text of what is wrong.
-std::string ReadPictureOptions(const TCommandLine& line, TPictureRequest& request);
+std::string ReadPictureOptions(const CommandLine& line, PictureRequest& request);
 // Their help text (ASCII).
 std::string PictureHelp();
 
@@ -28,17 +28,17 @@ std::string PictureHelp();
 // reported on stderr and the run goes on.
 void SavePictureAsPng(const std::string& file, const TDIBSurface& picture, const std::string& problem);
 
-class TPictureHost : public ISetupHost {
+class PictureHost : public ISetupHost {
 public:
     // file: the file the request names; problem: see the render functions.
-    using TSaver = std::function<void(const std::string& file, const TDIBSurface& picture, const std::string& problem)>;
-    TPictureHost(ISetupHost& frontEnd, TPictureRequest request, std::string programFile, TSaver saver);
+    using Saver = std::function<void(const std::string& file, const TDIBSurface& picture, const std::string& problem)>;
+    PictureHost(ISetupHost& frontEnd, PictureRequest request, std::string programFile, Saver saver);
 
     IMessageBoxes& Boxes() override { return frontEnd_.Boxes(); }
     IMessagePump& Pump() override { return frontEnd_.Pump(); }
     IWaiter& Waiter() override { return frontEnd_.Waiter(); }
     TModalResult RunWizard(TFormType& form, TVrFileCollection* archive) override;
-    TLauncherChoice ShowLauncher(const TQuorInstallSet& settings, TVrFileCollection& archive) override;
+    LauncherChoice ShowLauncher(const TQuorInstallSet& settings, TVrFileCollection& archive) override;
     void ShowError(const std::string& message) override { frontEnd_.ShowError(message); }
     int StartProgram(const std::string& file, const std::string& arguments) override {
         return frontEnd_.StartProgram(file, arguments);
@@ -51,9 +51,9 @@ public:
 
 private:
     ISetupHost& frontEnd_;
-    TPictureRequest request_;
+    PictureRequest request_;
     std::string programFile_;
-    TSaver saver_;
+    Saver saver_;
 };
 
 }  // namespace qi

@@ -20,7 +20,7 @@ bool IsAbsoluteFolder(const std::string& folder) {
 
 }  // namespace
 
-std::string ReadSilentOptions(const TCommandLine& line, TSilentOptions& options) {
+std::string ReadSilentOptions(const CommandLine& line, SilentOptions& options) {
     options.Dir = line.Option("dir");
     // "C:\" stays a root; any other folder loses its trailing delimiter as
     // the folder edit shows it.
@@ -65,9 +65,9 @@ std::string ReadSilentOptions(const TCommandLine& line, TSilentOptions& options)
     return {};
 }
 
-TSilentHost::TSilentHost(const TSilentOptions& options, ISilentReport& report) : options_(options), report_(report) {}
+SilentHost::SilentHost(const SilentOptions& options, ISilentReport& report) : options_(options), report_(report) {}
 
-void TSilentHost::Stop(bool needsHuman, const std::string& why) {
+void SilentHost::Stop(bool needsHuman, const std::string& why) {
     if (needsHuman) {
         needsHuman_ = true;
     } else {
@@ -77,7 +77,7 @@ void TSilentHost::Stop(bool needsHuman, const std::string& why) {
     report_.Note(why);
 }
 
-TModalResult TSilentHost::MessageDlg(BoxReason reason, const std::string& text) {
+TModalResult SilentHost::MessageDlg(BoxReason reason, const std::string& text) {
     switch (reason) {
         case BoxReason::DiscPrompt:
             // Wait for the next disc's settings to appear, a second at a
@@ -108,9 +108,9 @@ TModalResult TSilentHost::MessageDlg(BoxReason reason, const std::string& text) 
     return TModalResult::mrOk;
 }
 
-void TSilentHost::PauseForDisc(unsigned milliseconds) { platform::SleepMs(milliseconds); }
+void SilentHost::PauseForDisc(unsigned milliseconds) { platform::SleepMs(milliseconds); }
 
-void TSilentHost::ProcessMessages() {
+void SilentHost::ProcessMessages() {
     if (!form_) return;
     const std::string label = form_->StatusText();
     if (form_->Shown(WizardControl::Progress)) {
@@ -121,7 +121,7 @@ void TSilentHost::ProcessMessages() {
     lastLabel_ = label;
 }
 
-void TSilentHost::FillPage(TFormType& f) {
+void SilentHost::FillPage(TFormType& f) {
     using enum WizardControl;
     switch (f.CurrentPage()) {
         case WizardPage::License:
@@ -145,7 +145,7 @@ void TSilentHost::FillPage(TFormType& f) {
     }
 }
 
-TModalResult TSilentHost::RunWizard(TFormType& form, TVrFileCollection*) {
+TModalResult SilentHost::RunWizard(TFormType& form, TVrFileCollection*) {
     form_ = &form;
     struct Detach {
         TFormType*& form;
@@ -179,11 +179,11 @@ TModalResult TSilentHost::RunWizard(TFormType& form, TVrFileCollection*) {
     return TModalResult::mrAbort;
 }
 
-TLauncherChoice TSilentHost::ShowLauncher(const TQuorInstallSet&, TVrFileCollection&) {
+LauncherChoice SilentHost::ShowLauncher(const TQuorInstallSet&, TVrFileCollection&) {
     return {true, options_.StartGame ? kLaunchGame : kLaunchInstall};
 }
 
-void TSilentHost::ShowError(const std::string& message) { Stop(false, "エラー: " + message); }
+void SilentHost::ShowError(const std::string& message) { Stop(false, "エラー: " + message); }
 
 std::string SilentHelp() {
     return "Unattended run (--silent):\n"

@@ -13,7 +13,7 @@
 
 namespace qi {
 
-struct TSilentOptions {
+struct SilentOptions {
     std::string Dir;  // Windows path; empty: the wizard's proposal
     bool ChooseComponents = false;
     bool Data = false, Sound = false, Movie = false;
@@ -27,7 +27,7 @@ struct TSilentOptions {
 
 // Reads the unattended options from the command line (--dir must already
 // be a Windows path). An empty result, or the text of what is wrong.
-std::string ReadSilentOptions(const TCommandLine& line, TSilentOptions& options);
+std::string ReadSilentOptions(const CommandLine& line, SilentOptions& options);
 
 // Where the unattended run reports: notes (code page 932) and the progress
 // of the long runs.
@@ -38,20 +38,20 @@ public:
     virtual void Progress(const std::string& label, int64_t position, int64_t max) = 0;
 };
 
-class TSilentHost : public ISetupHost, IMessageBoxes, IMessagePump, IWaiter {
+class SilentHost : public ISetupHost, IMessageBoxes, IMessagePump, IWaiter {
 public:
-    TSilentHost(const TSilentOptions& options, ISilentReport& report);
+    SilentHost(const SilentOptions& options, ISilentReport& report);
 
     IMessageBoxes& Boxes() override { return *this; }
     IMessagePump& Pump() override { return *this; }
     IWaiter& Waiter() override { return *this; }
     TModalResult RunWizard(TFormType& form, TVrFileCollection* archive) override;
-    TLauncherChoice ShowLauncher(const TQuorInstallSet& settings, TVrFileCollection& archive) override;
+    LauncherChoice ShowLauncher(const TQuorInstallSet& settings, TVrFileCollection& archive) override;
     void ShowError(const std::string& message) override;
     bool InstallInPlace() const override { return true; }
 
     // The exit code of a finished run.
-    ExitCode ExitCodeFor(const TSetupOutcome& outcome) const { return ExitCodeOf(outcome, failed_, needsHuman_); }
+    ExitCode ExitCodeFor(const SetupOutcome& outcome) const { return ExitCodeOf(outcome, failed_, needsHuman_); }
 
     // ---- The answers ----
     TModalResult MessageDlg(BoxReason reason, const std::string& text) override;
@@ -69,7 +69,7 @@ private:
     void Stop(bool needsHuman, const std::string& why);
     void FillPage(TFormType& form);
 
-    TSilentOptions options_;
+    SilentOptions options_;
     ISilentReport& report_;
     TFormType* form_ = nullptr;
     bool failed_ = false;

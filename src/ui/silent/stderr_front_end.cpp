@@ -58,7 +58,7 @@ private:
 
 }  // namespace
 
-int RunSilentFrontEnd(const TSetupStart& start, const TSilentOptions& options, const TPictureRequest& pictures) {
+int RunSilentFrontEnd(const SetupStart& start, const SilentOptions& options, const PictureRequest& pictures) {
     std::FILE* log = nullptr;
     if (!options.LogFile.empty()) {
         log = std::fopen(options.LogFile.c_str(), "a");
@@ -70,10 +70,10 @@ int RunSilentFrontEnd(const TSetupStart& start, const TSilentOptions& options, c
     ExitCode code;
     {
         StderrReport report(log);
-        HandingOver<TSilentHost> host(options, report);
-        TPictureHost picturing(host, pictures, start.ProgramFile, SavePictureAsPng);
-        TSetupApp app(picturing, start);
-        TSetupOutcome outcome = app.Run();
+        HandingOver<SilentHost> host(options, report);
+        PictureHost picturing(host, pictures, start.ProgramFile, SavePictureAsPng);
+        SetupApp app(picturing, start);
+        SetupOutcome outcome = app.Run();
         std::string why = EndReasonText(outcome.End);
         if (!why.empty()) report.Note(why);
         if (!outcome.LaunchFile.empty() && outcome.StartResult > 32) report.Note("started " + outcome.LaunchFile);

@@ -41,12 +41,12 @@ public:
 
 }  // namespace
 
-int RunTerminalFrontEnd(const TSetupStart& start, const TPictureRequest& pictures) {
+int RunTerminalFrontEnd(const SetupStart& start, const PictureRequest& pictures) {
     ConsoleTerminal terminal;
-    HandingOver<TTerminalHost> host(terminal, start.ProgramFile);
-    TPictureHost picturing(host, pictures, start.ProgramFile, SavePictureAsPng);
-    TSetupApp app(picturing, start);
-    TSetupOutcome outcome = app.Run();
+    HandingOver<TerminalHost> host(terminal, start.ProgramFile);
+    PictureHost picturing(host, pictures, start.ProgramFile, SavePictureAsPng);
+    SetupApp app(picturing, start);
+    SetupOutcome outcome = app.Run();
     std::string why = EndReasonText(outcome.End);
     if (!why.empty()) std::fprintf(stderr, "%s\n", why.c_str());
     return host.ExitCodeFor(outcome);

@@ -76,10 +76,10 @@ std::string KeyOf(const TFormType& form, WizardControl button) {
 
 }  // namespace
 
-TTerminalHost::TTerminalHost(ITerminal& terminal, std::string programFile, bool realPauses)
+TerminalHost::TerminalHost(ITerminal& terminal, std::string programFile, bool realPauses)
     : terminal_(terminal), programFile_(std::move(programFile)), realPauses_(realPauses) {}
 
-bool TTerminalHost::ReadAnswer(std::string& answer) {
+bool TerminalHost::ReadAnswer(std::string& answer) {
     if (inputEnded_ || !terminal_.ReadLine(answer)) {
         inputEnded_ = true;
         return false;
@@ -88,7 +88,7 @@ bool TTerminalHost::ReadAnswer(std::string& answer) {
     return true;
 }
 
-bool TTerminalHost::Ask(std::string& answer) {
+bool TerminalHost::Ask(std::string& answer) {
     terminal_.Write("> ");
     if (typedAhead_.empty()) return ReadAnswer(answer);
     answer = typedAhead_.front();
@@ -96,7 +96,7 @@ bool TTerminalHost::Ask(std::string& answer) {
     return true;
 }
 
-void TTerminalHost::PollInput() {
+void TerminalHost::PollInput() {
     std::string line;
     while (!inputEnded_ && terminal_.InputWaiting() && ReadAnswer(line)) {
         if (typedAhead_.empty() && line == KeyOf(*form_, WizardControl::btnAbort)) {
@@ -107,7 +107,7 @@ void TTerminalHost::PollInput() {
     }
 }
 
-TModalResult TTerminalHost::MessageDlg(BoxReason reason, const std::string& text) {
+TModalResult TerminalHost::MessageDlg(BoxReason reason, const std::string& text) {
     const TMsgDlgType kind = KindOf(reason);
     const TMsgDlgButtons buttons = ButtonsOf(reason);
     const char* title = kind == TMsgDlgType::mtWarning ? "警告" : kind == TMsgDlgType::mtConfirmation ? "確認" : "情報";
@@ -134,7 +134,7 @@ TModalResult TTerminalHost::MessageDlg(BoxReason reason, const std::string& text
     }
 }
 
-void TTerminalHost::ProcessMessages() {
+void TerminalHost::ProcessMessages() {
     if (!form_) return;
     PollInput();
     std::string status = form_->StatusText();
@@ -145,16 +145,16 @@ void TTerminalHost::ProcessMessages() {
     lastStatus_ = status;
 }
 
-void TTerminalHost::Wait(unsigned milliseconds) {
+void TerminalHost::Wait(unsigned milliseconds) {
     if (realPauses_) platform::SleepMs(milliseconds);
 }
 
-void TTerminalHost::ShowError(const std::string& message) {
+void TerminalHost::ShowError(const std::string& message) {
     failed_ = true;
     terminal_.Write("\n== エラー ==\n" + message + "\n");
 }
 
-void TTerminalHost::ShowPage(const TFormType& f) {
+void TerminalHost::ShowPage(const TFormType& f) {
     std::string text = "\n==== " + f.Caption + " ====\n";
     int number = 0;
     for (const ControlPlace& place : WizardLayout()) {
@@ -188,7 +188,7 @@ void TTerminalHost::ShowPage(const TFormType& f) {
     terminal_.Write(text);
 }
 
-bool TTerminalHost::Answer(TFormType& f, const std::string& answer) {
+bool TerminalHost::Answer(TFormType& f, const std::string& answer) {
     for (const ButtonKey& button : kButtonKeys) {
         if (f.Shown(button.id) && answer == KeyOf(f, button.id)) return f.Click(button.id);
     }
@@ -201,7 +201,7 @@ bool TTerminalHost::Answer(TFormType& f, const std::string& answer) {
     return false;
 }
 
-TModalResult TTerminalHost::RunWizard(TFormType& f, TVrFileCollection*) {
+TModalResult TerminalHost::RunWizard(TFormType& f, TVrFileCollection*) {
     form_ = &f;
     struct Detach {
         TFormType*& form;
@@ -227,7 +227,7 @@ TModalResult TTerminalHost::RunWizard(TFormType& f, TVrFileCollection*) {
     }
 }
 
-TLauncherChoice TTerminalHost::ShowLauncher(const TQuorInstallSet& settings, TVrFileCollection&) {
+LauncherChoice TerminalHost::ShowLauncher(const TQuorInstallSet& settings, TVrFileCollection&) {
     TFormStart form(settings, programFile_,
                     [this](const std::string& file, const std::string& arguments) { return StartProgram(file, arguments); });
     form.FormCreate();

@@ -27,15 +27,15 @@ public:
     virtual bool InputWaiting() { return false; }
 };
 
-class TTerminalHost : public ISetupHost, IMessageBoxes, IMessagePump, IWaiter {
+class TerminalHost : public ISetupHost, IMessageBoxes, IMessagePump, IWaiter {
 public:
-    TTerminalHost(ITerminal& terminal, std::string programFile, bool realPauses = true);
+    TerminalHost(ITerminal& terminal, std::string programFile, bool realPauses = true);
 
     IMessageBoxes& Boxes() override { return *this; }
     IMessagePump& Pump() override { return *this; }
     IWaiter& Waiter() override { return *this; }
     TModalResult RunWizard(TFormType& form, TVrFileCollection* archive) override;
-    TLauncherChoice ShowLauncher(const TQuorInstallSet& settings, TVrFileCollection& archive) override;
+    LauncherChoice ShowLauncher(const TQuorInstallSet& settings, TVrFileCollection& archive) override;
     void ShowError(const std::string& message) override;
 
     TModalResult MessageDlg(BoxReason reason, const std::string& text) override;
@@ -43,7 +43,7 @@ public:
     void Wait(unsigned milliseconds) override;
 
     // The exit code of a finished run.
-    ExitCode ExitCodeFor(const TSetupOutcome& outcome) const { return ExitCodeOf(outcome, failed_, false); }
+    ExitCode ExitCodeFor(const SetupOutcome& outcome) const { return ExitCodeOf(outcome, failed_, false); }
 
 private:
     void ShowPage(const TFormType& form);
