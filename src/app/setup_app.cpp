@@ -146,7 +146,7 @@ bool SetupApp::LoadFromCarriedArchive() {
     if (resourceArchive_) {
         archive.OpenResource(start_.ProgramFile, kResourceName, kResourceType);
     } else if (appendedArchive_) {
-        archive.Open(start_.ProgramFile);
+        archive.OpenAppended(start_.ProgramFile);
     } else if (ArgumentGiven() && platform::FileExists(start_.Arguments[0])) {
         archive.Open(start_.Arguments[0]);
         sourcePath_ = start_.Arguments[0];
@@ -165,11 +165,11 @@ void SetupApp::OpenSharedArchive() {
     if (resourceArchive_) {
         archive_->OpenResource(start_.ProgramFile, kResourceName, kResourceType);
     } else if (appendedArchive_) {
-        archive_->Open(start_.ProgramFile);
+        archive_->OpenAppended(start_.ProgramFile);
     } else if (platform::FileExists(sourcePath_)) {
         archive_->Open(sourcePath_);
     } else if (settings_->UpdateMode) {
-        archive_->Open(start_.ProgramFile);
+        archive_->OpenAppended(start_.ProgramFile);
     } else {
         archive_->Open(AddBackslash(sourcePath_) + "game.dat");
     }

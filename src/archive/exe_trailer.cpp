@@ -33,4 +33,18 @@ void WriteExeTrailer(TStream& stream, int64_t programSize) {
     stream.WriteBuffer(trailer, kExeTrailerSize);
 }
 
+void CopyProgramPart(const std::string& programFile, const std::string& dest) {
+    TFileStream source(programFile, fmOpenRead | fmShareDenyWrite);
+    auto program = ReadExeTrailer(source);
+    if (!program) throw Error(programFile + ":アーカイブが付いていません");
+    source.Seek(0, SeekOrigin::Begin);
+    TFileStream out(dest, fmCreate);
+    if (*program > 0) CopyStreamData(out, source, *program);
+}
+
+void CutToProgramPart(const std::string& programFile) {
+    TFileStream file(programFile, fmOpenReadWrite | fmShareExclusive);
+    if (auto program = ReadExeTrailer(file)) file.SetSize(*program);
+}
+
 }  // namespace qi

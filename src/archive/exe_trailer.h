@@ -4,6 +4,7 @@
 // (32-bit little-endian), where the archive starts, and the mark "qr".
 #include <cstdint>
 #include <optional>
+#include <string>
 
 #include "streams/big_stream.h"
 #include "streams/stream.h"
@@ -22,5 +23,12 @@ std::optional<int64_t> ReadExeTrailer(TQsBigStream& stream);
 // Writes the trailer for a program part of programSize bytes (at most
 // 2 GiB - 1) at the stream's position.
 void WriteExeTrailer(TStream& stream, int64_t programSize);
+
+// Copies the program part of a program file that carries an appended
+// archive into dest; raises an error when the file carries none.
+void CopyProgramPart(const std::string& programFile, const std::string& dest);
+// Cuts a program file that carries an appended archive down to its program
+// part; a file that carries none stays as it is.
+void CutToProgramPart(const std::string& programFile);
 
 }  // namespace qi

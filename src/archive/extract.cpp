@@ -202,18 +202,23 @@ std::string FindArchiveByTitle(const std::string& folder, const std::string& tit
     options.extension = ".exe";
     ListFiles(folder, options, programs);
     for (const std::string& program : programs) {
-        {
-            // A program without an appended archive is passed over.
-            TFileStream file(program, fmOpenRead | fmShareDenyWrite);
-            if (!ReadExeTrailer(file)) continue;
+        // A program without an appended archive, or one whose archive or
+        // settings cannot be read, is passed over: the game may be another
+        // program of the folder.
+        try {
+            {
+                TFileStream file(program, fmOpenRead | fmShareDenyWrite);
+                if (!ReadExeTrailer(file)) continue;
+            }
+            TVrFileCollection archive;
+            archive.Open(program);
+            TMemoryStream settingsImage;
+            archive.ExtractToStream(settingsImage, "install.dat");
+            TQuorInstallSet settings;
+            settings.LoadFromStream(settingsImage);
+            if (settings.Title == title) return program;
+        } catch (const Error&) {
         }
-        TVrFileCollection archive;
-        archive.Open(program);
-        TMemoryStream settingsImage;
-        archive.ExtractToStream(settingsImage, "install.dat");
-        TQuorInstallSet settings;
-        settings.LoadFromStream(settingsImage);
-        if (settings.Title == title) return program;
     }
     return std::string();
 }

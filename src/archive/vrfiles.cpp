@@ -48,6 +48,13 @@ void TVrFileCollection::CloseArchive() {
 }
 
 void TVrFileCollection::Open(const std::string& fileName, bool treatAsFile) {
+    const std::string extension = UpperCase(ExtractFileExt(fileName));
+    OpenFile(fileName, treatAsFile, extension == ".EXE" || extension == ".SCR");
+}
+
+void TVrFileCollection::OpenAppended(const std::string& programFile) { OpenFile(programFile, true, true); }
+
+void TVrFileCollection::OpenFile(const std::string& fileName, bool treatAsFile, bool appended) {
     CloseArchive();
     FileName = fileName;
     if (fileName.empty()) return;
@@ -59,8 +66,7 @@ void TVrFileCollection::Open(const std::string& fileName, bool treatAsFile) {
     try {
         SourceName = fileName;
         Stream = std::make_unique<TQsBigFileStream>(fileName, fmOpenRead | fmShareDenyWrite);
-        std::string extension = UpperCase(ExtractFileExt(fileName));
-        if (extension != ".EXE" && extension != ".SCR") {
+        if (!appended) {
             std::string sideCar = SideCarFileName(fileName);
             if (platform::FileExists(sideCar)) {
                 // The current directory of a merged data file; its offsets

@@ -51,6 +51,9 @@ public:
     // not an existing file is taken as a folder of loose files unless
     // treatAsFile is set. An empty name just closes the archive.
     void Open(const std::string& fileName, bool treatAsFile = false);
+    // Opens the archive a program file carries after its program part,
+    // whatever the program's name (a Linux program has no ".exe").
+    void OpenAppended(const std::string& programFile);
     // Opens the archive held by the resource (resName, resType) of a program
     // file; a program file that does not exist leaves the collection empty.
     void OpenResource(const std::string& moduleFileName, const std::string& resName, const std::string& resType);
@@ -93,6 +96,7 @@ protected:
 
 private:
     void CloseArchive();
+    void OpenFile(const std::string& fileName, bool treatAsFile, bool appended);
     std::string SourceName;
 };
 

@@ -61,6 +61,10 @@ bool SetAttributes(const std::string& path, uint32_t attributes);
 std::optional<uint32_t> GetFileDosTime(const std::string& path);
 bool SetFileDosTime(const std::string& path, uint32_t dosTime);
 bool CreateFolders(const std::string& path);  // with all parents
+// Creates one folder whose parent exists; false when the name is taken
+// already, so that of two programs wanting the same new folder only one
+// gets it.
+[[nodiscard]] bool CreateNewFolder(const std::string& path);
 bool RemoveFolder(const std::string& path);    // only when empty
 
 struct DirectoryEntry {

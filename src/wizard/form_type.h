@@ -143,6 +143,8 @@ public:
     TModalResult ModalResult = TModalResult::mrNone;
 
 protected:
+    friend class InstallationSteps;
+    friend class UninstallationSteps;
     // The work of the "copy" and "delete" pages. True when the work ran to
     // its end (and showed the next page itself); false when it stopped early.
     virtual bool InstallationRun();
@@ -155,6 +157,8 @@ protected:
     void WriteLooseFiles(TVrFileCollection& archive, const std::string& folder, const std::string& skipName);
     // Whether the save-data box is offered on the "uninst" page.
     virtual bool SaveDataPresent();
+    // The installation's work is done and recorded; the exit page follows.
+    virtual void InstallationDone() {}
 
     TModalResult Ask(BoxReason reason, const std::string& text) { return boxes_.MessageDlg(reason, text); }
     void Changed(FormChange change) {

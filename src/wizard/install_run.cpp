@@ -16,6 +16,7 @@
 #include "streams/big_stream.h"
 #include "streams/stream.h"
 #include "wizard/form_type.h"
+#include "wizard/program_update.h"
 
 namespace qi {
 
@@ -48,22 +49,6 @@ bool CopyInstallFile(const std::string& source, const std::string& dest, bool sk
     return platform::CopyFileTo(source, dest, false);
 }
 
-// Every file of the folder, then each sub-folder depth first, then the
-// folder itself; failures are ignored.
-void DeleteFolderTree(const std::string& folder) {
-    std::string base = AddBackslash(folder);
-    for (const auto& entry : platform::ListDirectory(base)) {
-        std::string path = base + entry.name;
-        if (entry.attributes & platform::kAttrDirectory) {
-            DeleteFolderTree(path);
-        } else {
-            ClearReadOnly(path);
-            platform::RemoveFile(path);
-        }
-    }
-    platform::RemoveFolder(base);
-}
-
 // The old data file and its volumes, so that a new install starts afresh.
 void DeleteOldDataFile(const std::string& folder) {
     std::string dataFile = folder + "game.dat";
@@ -79,48 +64,6 @@ void DeleteOldDataFile(const std::string& folder) {
     }
 }
 
-// A fresh work folder below the temporary folder: ~qkupdate\, else the
-// first free one of ~qkupdate2\, ~qkupdate3\, ...
-std::string ChooseWorkFolder() {
-    std::string temp = AddBackslash(platform::TempFolder());
-    std::string folder = temp + "~qkupdate\\";
-    for (int n = 2; platform::DirectoryExists(folder) || platform::FileExists(folder.substr(0, folder.size() - 1));
-         ++n) {
-        folder = temp + "~qkupdate" + std::to_string(n) + "\\";
-    }
-    return folder;
-}
-
-// Writes an entry's content to a file below the work folder, with the
-// entry's time, and adds a like entry to dest.
-void WriteEntryToWorkFolder(TVrFileCollection& from, const TVrFile& entry, const std::string& workFolder,
-                            TVrFileCollection& dest) {
-    CheckEntryPath(entry.Name());
-    std::string path = workFolder + entry.Name();
-    platform::CreateFolders(ExtractFilePath(path));
-    {
-        TFileStream file(path, fmCreate);
-        from.ExtractToStream(file, entry.Name());
-    }
-    platform::SetFileDosTime(path, static_cast<uint32_t>(entry.FileTime));
-    TVrFile& added = dest.Add(entry.Name());
-    added.FileTime = entry.FileTime;
-    added.Size = entry.Size;
-    added.Stored = entry.Stored;
-    added.Checksum = entry.Checksum;
-}
-
-// The program part of an executable that carries an appended archive: the
-// bytes before the archive, whose length the trailer holds.
-void CopyProgramPart(const std::string& exe, const std::string& dest) {
-    TFileStream source(exe, fmOpenRead | fmShareDenyWrite);
-    auto program = ReadExeTrailer(source);
-    if (!program) throw Error(exe + ":アーカイブが付いていません");
-    source.Seek(0, SeekOrigin::Begin);
-    TFileStream out(dest, fmCreate);
-    if (*program > 0) CopyStreamData(out, source, *program);
-}
-
 bool HasEntriesToMerge(TVrFileCollection& archive) {
     for (int i = 0; i < archive.Count(); ++i) {
         const TVrFile& entry = archive.Items(i);
@@ -128,17 +71,6 @@ bool HasEntriesToMerge(TVrFileCollection& archive) {
     }
     return false;
 }
-
-// Clean-up on every way out of the run: the destination archive is freed
-// before the work folder that may hold its file goes.
-struct RunResources {
-    std::unique_ptr<TVrFileCollection> dest;
-    std::string workFolder;
-    ~RunResources() {
-        dest.reset();
-        if (!workFolder.empty()) DeleteFolderTree(workFolder);
-    }
-};
 
 }  // namespace
 
@@ -302,182 +234,173 @@ void TFormType::WriteLooseFiles(TVrFileCollection& archive, const std::string& f
     }
 }
 
-bool TFormType::InstallationRun() {
-    const std::string folder = InstallFolder();
-    const std::string source = AddBackslash(sourcePath_);
-    TVrFileCollection noArchive;
-    TVrFileCollection& archive = archive_ ? *archive_ : noArchive;
-    RunResources run;
-    auto aborted = [this] { return ModalResult == TModalResult::mrAbort; };
+// The steps of the copy page's run, in their order. A fresh install builds
+// the data file afresh; an update merges into the installed one; an update
+// of a game kept as one program (ProgramUpdate) rebuilds that program.
+class InstallationSteps {
+public:
+    explicit InstallationSteps(TFormType& form)
+        : f_(form), s_(form.settings_), folder_(form.InstallFolder()), source_(AddBackslash(form.sourcePath_)) {}
 
-    // An update of a game kept as one executable with its data appended.
-    const bool updateExe = settings_.UpdateMode && !platform::FileExists(folder + "install.dat");
-    std::string targetExe, targetName;
-    if (updateExe) {
-        targetExe = FindArchiveByTitle(folder, settings_.Title);
-        if (targetExe.empty()) throw Error(folder + ":" + settings_.Title + ":更新するプログラムが見つかりません");
-        targetName = ExtractFileName(targetExe);
-        std::string work = ChooseWorkFolder();
-        platform::CreateFolders(work);
-        if (!platform::DirectoryExists(work)) throw Error("作業用フォルダが作成できません");
-        run.workFolder = work;
+    bool Run() {
+        TVrFileCollection noArchive;
+        TVrFileCollection& archive = f_.archive_ ? *f_.archive_ : noArchive;
+        if (s_.UpdateMode && !platform::FileExists(folder_ + "install.dat")) {
+            update_ = std::make_unique<ProgramUpdate>(folder_, s_.Title);
+        }
+        f_.ProgressBytes = 0;
+        f_.Progress.Max = f_.RequiredBytes / 10;
+        f_.Progress.Position = 0;
+        if (!s_.UpdateMode) DeleteOldDataFile(folder_);
+        OpenDestination();
+
+        int discsDone = 0;
+        for (int disc = 0; disc < s_.DiscCount; ++disc) {
+            if (!f_.RadioDiskAll.Checked && s_.DiscIndex != disc) continue;
+            if (!InstallDisc(disc, archive)) return false;
+            ++discsDone;
+        }
+        if (update_) {
+            // Nothing to update: the installed program stays as it is.
+            if (discsDone == 0) throw Error(folder_ + ":" + s_.Title + ":更新するデータがありません");
+            if (!update_->Build(archive, *dest_) || Aborted()) return false;
+        }
+        // Only a data file that was written is checked: loose files alone
+        // leave none behind.
+        if (dest_ && dest_->Stream && !VerifyData()) return false;
+        if (update_) {
+            update_->ReplaceTarget();
+        } else if (dest_ && dest_->Stream) {
+            RecordVolumes();
+        }
+        // The destination goes before the work folder that may hold it.
+        dest_.reset();
+        const bool programUpdated = update_ != nullptr;
+        update_.reset();
+        if (s_.InstallType != itWindowsFolder && !programUpdated) RecordInstallation();
+        f_.InstallationDone();
+        f_.ShowReadme();
+        f_.ShowPage(WizardPage::Exit);
+        return true;
     }
 
-    ProgressBytes = 0;
-    Progress.Max = RequiredBytes / 10;
-    Progress.Position = 0;
-
-    if (!settings_.UpdateMode) DeleteOldDataFile(folder);
+private:
+    bool Aborted() const { return f_.ModalResult == TModalResult::mrAbort; }
 
     // An update always merges its archive: its data size is counted whether
     // or not the data component was chosen.
-    if (CheckData.Checked || settings_.ExtractFiles || settings_.UpdateMode) {
-        run.dest = std::make_unique<TVrFileCollection>();
-        if (updateExe) {
-            run.dest->Open(run.workFolder);
+    void OpenDestination() {
+        if (!f_.CheckData.Checked && !s_.ExtractFiles && !s_.UpdateMode) return;
+        dest_ = std::make_unique<TVrFileCollection>();
+        if (update_) {
+            dest_->Open(update_->WorkFolder());
         } else {
-            run.dest->Open(folder + "game.dat", true);
+            dest_->Open(folder_ + "game.dat", true);
         }
-        run.dest->OnProgress = [this](TVrFileCollection&, TVrFile*, int64_t size, int index, int count,
-                                      bool& cancel) { OnBuildProgress(size, index, count, cancel); };
-        run.dest->OnEntryError = [this](const std::string& message) {
-            Ask(BoxReason::Failure, message);
+        dest_->OnProgress = [this](TVrFileCollection&, TVrFile*, int64_t size, int index, int count, bool& cancel) {
+            f_.OnBuildProgress(size, index, count, cancel);
         };
+        dest_->OnEntryError = [this](const std::string& message) { f_.Ask(BoxReason::Failure, message); };
     }
 
-    for (int disc = 0; disc < settings_.DiscCount; ++disc) {
-        if (!RadioDiskAll.Checked && settings_.DiscIndex != disc) continue;
-
-        if (settings_.DiscIndex != disc) {
+    bool InstallDisc(int disc, TVrFileCollection& archive) {
+        if (s_.DiscIndex != disc) {
             archive.Open("");
-            if (!WaitForDisc(disc)) return false;
-            archive.Open(source + "game.dat");
+            if (!f_.WaitForDisc(disc)) return false;
+            archive.Open(source_ + "game.dat");
         }
-        if (!settings_.ExtractFiles && !CopyPlainFiles(folder)) return false;
-
-        if (run.dest && (CheckData.Checked || settings_.UpdateMode)) {
-            TVrFileCollection& dest = *run.dest;
-            if (dest.IndexOf(kOriginalProject) < 0) {
-                int project = dest.IndexOf(kProject);
-                if (project >= 0) dest.Items(project).SetName(kOriginalProject);
-            }
-            platform::CreateFolders(folder);
-            if (updateExe) {
-                for (int i = 0; i < archive.Count(); ++i) {
-                    TVrFile& entry = archive.Items(i);
-                    if (&entry == archive.EOFEntry || entry.LooseFile) continue;
-                    WriteEntryToWorkFolder(archive, entry, run.workFolder, dest);
-                }
-            } else if (settings_.UpdateMode && !platform::FileExists(dest.FileName) && !HasEntriesToMerge(archive)) {
-                // An update that brings no data makes no empty data file
-                // for an installation that has none.
-            } else if (dest.MergeUpdate(archive)) {
-                settings_.AddInstalledFile(ExtractFileName(SideCarFileName(dest.FileName)));
-            }
-            if (aborted()) return false;
-            if (CheckData.Checked && !settings_.UpdateMode) settings_.DataInstalled = true;
-        }
-
-        if (updateExe) {
-            // The installed entries the package does not replace.
-            TVrFileCollection installed;
-            installed.Open(targetExe);
-            for (int i = 0; i < installed.Count(); ++i) {
-                TVrFile& entry = installed.Items(i);
-                if (&entry == installed.EOFEntry || run.dest->IndexOf(entry.Name()) >= 0) continue;
-                WriteEntryToWorkFolder(installed, entry, run.workFolder, *run.dest);
-            }
-        }
-
-        if (settings_.ExtractFiles) WriteLooseFiles(archive, folder, targetName);
+        if (!s_.ExtractFiles && !f_.CopyPlainFiles(folder_)) return false;
+        if (dest_ && (f_.CheckData.Checked || s_.UpdateMode) && !MergeData(archive)) return false;
+        if (update_) update_->KeepInstalledEntries(*dest_);
+        if (s_.ExtractFiles) f_.WriteLooseFiles(archive, folder_, update_ ? update_->TargetName() : "");
+        return true;
     }
 
-    std::string newExe;
-    if (updateExe) {
-        TVrFileCollection& dest = *run.dest;
-        newExe = run.workFolder + "~" + targetName;
-        if (archive.IndexOf(targetName) >= 0) {
-            TFileStream file(newExe, fmCreate);
-            archive.ExtractToStream(file, targetName);
-        } else {
-            CopyProgramPart(targetExe, newExe);
+    bool MergeData(TVrFileCollection& archive) {
+        TVrFileCollection& dest = *dest_;
+        // The project file the installation started with is kept once
+        // under its original name.
+        if (dest.IndexOf(kOriginalProject) < 0) {
+            int project = dest.IndexOf(kProject);
+            if (project >= 0) dest.Items(project).SetName(kOriginalProject);
         }
-        const std::string package = run.workFolder + "~qrupdate.pak";
-        bool written;
-        {
-            TQsBigFileStream stream(package, fmCreate);
-            written = dest.WriteArchive(stream);
+        platform::CreateFolders(folder_);
+        if (update_) {
+            update_->AddPackageEntries(archive, dest);
+        } else if (s_.UpdateMode && !platform::FileExists(dest.FileName) && !HasEntriesToMerge(archive)) {
+            // An update that brings no data makes no empty data file for an
+            // installation that has none.
+        } else if (dest.MergeUpdate(archive)) {
+            s_.AddInstalledFile(ExtractFileName(SideCarFileName(dest.FileName)));
         }
-        if (!written || aborted()) return false;
-        AppendArchiveToExe(newExe, package);
-        dest.Open(newExe);
+        // The bar shows the merged bytes even when the merge reported none
+        // of its steps.
+        f_.Progress.Position = f_.ProgressBytes / 10;
+        if (Aborted()) return false;
+        if (f_.CheckData.Checked && !s_.UpdateMode) s_.DataInstalled = true;
+        return true;
     }
 
-    // Only a data file that was written is checked: loose files alone leave
-    // none behind.
-    if (run.dest && run.dest->Stream) {
-        TVrFileCollection& dest = *run.dest;
-        dest.OnProgress = [this](TVrFileCollection&, TVrFile*, int64_t, int index, int count, bool& cancel) {
-            OnCheckProgress(index, count, cancel);
+    bool VerifyData() {
+        dest_->OnProgress = [this](TVrFileCollection&, TVrFile*, int64_t, int index, int count, bool& cancel) {
+            f_.OnCheckProgress(index, count, cancel);
         };
-        LabelCopyCap.Caption = "データファイルをチェックしています";
-        if (!dest.Verify()) {
-            Ask(BoxReason::Failure,
-                "ファイルの内容が正しくありません\r\nインストールしなおしてください\r\n"
-                "何度も失敗する場合は、スキャンディスクを実行して\r\nハードディスクに異常がないか調べてください");
-            ModalResult = TModalResult::mrAbort;
+        f_.LabelCopyCap.Caption = "データファイルをチェックしています";
+        if (!dest_->Verify()) {
+            f_.Ask(BoxReason::Failure,
+                   "ファイルの内容が正しくありません\r\nインストールしなおしてください\r\n"
+                   "何度も失敗する場合は、スキャンディスクを実行して\r\nハードディスクに異常がないか調べてください");
+            f_.ModalResult = TModalResult::mrAbort;
             return false;
         }
-        if (aborted()) return false;
+        return !Aborted();
     }
 
-    if (updateExe) {
-        ClearReadOnly(targetExe);
-        if (!platform::CopyFileTo(newExe, targetExe, false)) {
-            throw Error(newExe + " --> " + targetExe + "コピーできません");
-        }
-    } else if (run.dest && run.dest->Stream) {
-        if (auto* volumes = dynamic_cast<TQsBigFileStream*>(run.dest->Stream.get())) {
+    void RecordVolumes() {
+        if (auto* volumes = dynamic_cast<TQsBigFileStream*>(dest_->Stream.get())) {
             for (int v = 0; v < volumes->VolumeCount(); ++v) {
-                settings_.AddInstalledFile(ExtractFileName(volumes->VolumeFileName(v)));
+                s_.AddInstalledFile(ExtractFileName(volumes->VolumeFileName(v)));
             }
         }
     }
-    run.dest.reset();
-    if (!run.workFolder.empty()) {
-        DeleteFolderTree(run.workFolder);
-        run.workFolder.clear();
-    }
 
-    if (settings_.InstallType != itWindowsFolder && !updateExe) {
-        settings_.Installed = true;
-        settings_.AddInstalledFile("install.dat");
-        if (settings_.UpdateMode && platform::FileExists(folder + "install.dat")) {
+    // The settings saved as installed (an update adds its files to the
+    // installed record), the shortcuts of a fresh install, the registry.
+    void RecordInstallation() {
+        s_.Installed = true;
+        s_.AddInstalledFile("install.dat");
+        if (s_.UpdateMode && platform::FileExists(folder_ + "install.dat")) {
             TQuorInstallSet installed;
-            installed.LoadFromFile(folder + "install.dat");
-            for (const auto& name : settings_.InstalledFiles) installed.AddInstalledFile(name);
-            installed.SaveToFile(folder + "install.dat");
+            installed.LoadFromFile(folder_ + "install.dat");
+            for (const auto& name : s_.InstalledFiles) installed.AddInstalledFile(name);
+            installed.SaveToFile(folder_ + "install.dat");
         } else {
-            settings_.SaveToFile(folder + "install.dat");
+            s_.SaveToFile(folder_ + "install.dat");
         }
-        if (!settings_.UpdateMode) {
-            LabelCopyCap.Caption = "ショートカットを作成しています";
-            LabelCopy.Visible = false;
-            Progress.Visible = false;
-            pump_.ProcessMessages();
-            CreateShortcuts();
-            waiter_.Wait(2000);
-            pump_.BringToFront();
+        if (!s_.UpdateMode) {
+            f_.LabelCopyCap.Caption = "ショートカットを作成しています";
+            f_.LabelCopy.Visible = false;
+            f_.Progress.Visible = false;
+            f_.pump_.ProcessMessages();
+            f_.CreateShortcuts();
+            f_.waiter_.Wait(2000);
+            f_.pump_.BringToFront();
         }
-        settings_.SetValue("InstallPath", folder);
-        LabelCopyCap.Caption = "レジストリを更新しています";
-        pump_.ProcessMessages();
-        waiter_.Wait(1000);
+        s_.SetValue("InstallPath", folder_);
+        f_.LabelCopyCap.Caption = "レジストリを更新しています";
+        f_.pump_.ProcessMessages();
+        f_.waiter_.Wait(1000);
     }
 
-    ShowReadme();
-    ShowPage(WizardPage::Exit);
-    return true;
-}
+    TFormType& f_;
+    TQuorInstallSet& s_;
+    const std::string folder_;
+    const std::string source_;
+    std::unique_ptr<ProgramUpdate> update_;
+    // Declared after the update: freed first, before its work folder goes.
+    std::unique_ptr<TVrFileCollection> dest_;
+};
+
+bool TFormType::InstallationRun() { return InstallationSteps(*this).Run(); }
 
 }  // namespace qi

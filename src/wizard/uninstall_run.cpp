@@ -42,54 +42,76 @@ void RemoveEmptyFolders(const std::string& folder) {
     if (platform::ListDirectory(base).empty()) platform::RemoveFolder(base);
 }
 
-bool TFormType::UninstallationRun() {
-    const std::string folder = AddBackslash(sourcePath_);
-    auto aborted = [this] { return ModalResult == TModalResult::mrAbort; };
+// The steps of the delete page's run, in their order; each step first
+// shows what it does and lets the user abort.
+class UninstallationSteps {
+public:
+    explicit UninstallationSteps(TFormType& form) : f_(form), s_(form.settings_), folder_(AddBackslash(form.sourcePath_)) {}
 
-    LabelDelTitle.Caption = settings_.Title + " を削除しています";
-    btnNext.Visible = false;
-    Caption = "削除";
+    bool Run() {
+        f_.LabelDelTitle.Caption = s_.Title + " を削除しています";
+        f_.btnNext.Visible = false;
+        f_.Caption = "削除";
 
-    LabelDel.Caption = "ショートカットを削除しています...";
-    pump_.ProcessMessages();
-    if (aborted()) return false;
-    DeleteShortcutFolder(ProgramsMenu(), settings_.Title);
-    waiter_.Wait(3000);
-    pump_.BringToFront();
+        if (!Step("ショートカットを削除しています...")) return false;
+        DeleteShortcutFolder(TFormType::ProgramsMenu(), s_.Title);
+        f_.waiter_.Wait(3000);
+        f_.pump_.BringToFront();
+        ReleaseFolderList();
 
-    // The folder list lets go of the installation folder.
-    const std::string windows = platform::WindowsFolder();
-    if (!windows.empty()) Drive.Drive = windows[0];
-    Directory.Directory = windows;
+        if (!Step("ファイルを削除しています...")) return false;
+        DeleteRecordedFiles();
+        if (f_.CheckDelSave.Visible && f_.CheckDelSave.Checked) DeleteSaveData();
+        platform::RemoveFile(folder_ + "game.ini");
+        RemoveEmptyFolders(folder_);
 
-    LabelDel.Caption = "ファイルを削除しています...";
-    pump_.ProcessMessages();
-    if (aborted()) return false;
-    for (const auto& name : settings_.InstalledFiles) {
-        if (InsideFolder(name)) DeleteFileForced(folder + name);
+        Step("レジストリを削除しています...");
+        s_.DeleteRegistryKey();
+        f_.waiter_.Wait(1000);
+
+        f_.LabelExit.Caption = "アンインストールが完了しました";
+        f_.ShowPage(WizardPage::Exit);
+        return true;
     }
 
-    if (CheckDelSave.Visible && CheckDelSave.Checked) {
-        if (platform::FileExists(folder + "save.dat")) platform::RemoveFile(folder + "save.dat");
+private:
+    // Shows the step and delivers pending messages; false when the user
+    // aborted.
+    bool Step(const char* label) {
+        f_.LabelDel.Caption = label;
+        f_.pump_.ProcessMessages();
+        return f_.ModalResult != TModalResult::mrAbort;
+    }
+
+    // The folder list lets go of the installation folder.
+    void ReleaseFolderList() {
+        const std::string windows = platform::WindowsFolder();
+        if (!windows.empty()) f_.Drive.Drive = windows[0];
+        f_.Directory.Directory = windows;
+    }
+
+    void DeleteRecordedFiles() {
+        for (const auto& name : s_.InstalledFiles) {
+            if (InsideFolder(name)) DeleteFileForced(folder_ + name);
+        }
+    }
+
+    void DeleteSaveData() {
+        if (platform::FileExists(folder_ + "save.dat")) platform::RemoveFile(folder_ + "save.dat");
         std::vector<std::string> saveFolders;
-        FindUserSaveFolders(settings_.Title, saveFolders);
+        FindUserSaveFolders(s_.Title, saveFolders);
         for (const auto& saveFolder : saveFolders) {
             if (!platform::FileExists(saveFolder + "save.dat")) continue;
             platform::RemoveFile(saveFolder + "save.dat");
             platform::RemoveFolder(saveFolder);
         }
     }
-    platform::RemoveFile(folder + "game.ini");
-    RemoveEmptyFolders(folder);
 
-    LabelDel.Caption = "レジストリを削除しています...";
-    pump_.ProcessMessages();
-    settings_.DeleteRegistryKey();
-    waiter_.Wait(1000);
+    TFormType& f_;
+    TQuorInstallSet& s_;
+    const std::string folder_;
+};
 
-    LabelExit.Caption = "アンインストールが完了しました";
-    ShowPage(WizardPage::Exit);
-    return true;
-}
+bool TFormType::UninstallationRun() { return UninstallationSteps(*this).Run(); }
 
 }  // namespace qi

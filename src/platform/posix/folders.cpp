@@ -42,6 +42,11 @@ bool CreateFolders(const std::string& path) {
     }
 }
 
+bool CreateNewFolder(const std::string& path) {
+    auto native = posix::HostPathIfValid(path);
+    return native && mkdir(native->c_str(), 0755) == 0;
+}
+
 bool RemoveFolder(const std::string& path) {
     auto native = posix::HostPathIfValid(path);
     return native && rmdir(native->c_str()) == 0;

@@ -23,6 +23,12 @@ bool CreateFolders(const std::string& path) {
     return win32::EndsWithDelimiter(path) ? DirectoryExists(path) : CreateOneFolder(path);
 }
 
+bool CreateNewFolder(const std::string& path) {
+    std::string folder = path;
+    if (win32::EndsWithDelimiter(folder)) folder.pop_back();
+    return CreateDirectoryA(folder.c_str(), nullptr) != FALSE;
+}
+
 bool RemoveFolder(const std::string& path) { return RemoveDirectoryA(path.c_str()) != FALSE; }
 
 std::vector<DirectoryEntry> ListDirectory(const std::string& folder) {
