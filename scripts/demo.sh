@@ -1,46 +1,97 @@
 #!/usr/bin/env bash
-# The demo: builds a sample game's disc with qpack, installs it with the
-# setup program's unattended front end as the launcher on the disc would,
-# shows what the installation left, and removes it again through the
-# installed uninstaller -- all inside a sandbox (QINSTALL_ROOT).
+# The demo: builds a sample game's two discs with qpack, installs the game
+# with the setup program's unattended front end as the launcher on the
+# first disc would (the second disc goes into the drive when the run asks
+# for it), shows what the installation left, and removes it again through
+# the installed uninstaller -- all inside a sandbox (QINSTALL_ROOT).
 set -euo pipefail
 build=${1:-build/linux}
 qpack=$PWD/$build/qpack
 qinstall=$PWD/$build/qinstall
 sandbox=$PWD/$build/demo
 rm -rf "$sandbox"
-mkdir -p "$sandbox/disc" "$sandbox/content/scene" "$sandbox/content/bgm"
 export QINSTALL_ROOT=$sandbox/root
-disc=$sandbox/disc
+drive=$sandbox/drive
 target=$sandbox/installed
+mkdir -p "$sandbox"/{disc1,disc2,content1/scene,content2/scene,content2/cg} "$sandbox/disc2/bgm" "$drive"
 
-echo "== the disc: settings, plain files, the data archive and the setup program"
-"$qpack" settings write samples/demo/install.json "$disc/install.dat"
-"$qpack" image create samples/demo/title.png "$sandbox/content/title.vxa" --storage jpeg --scramble 20261208
+size() { stat -c %s "$1"; }
+# The bytes the data component of a disc brings: the stored sizes of its
+# archive's entries, loose files left out.
+data_size() { "$qpack" list "$1" | awk '$4 != "loose" { sum += $1 } END { print sum + 0 }'; }
+# The settings of disc INDEX (0 or 1) with the sizes of the files both discs hold.
+write_settings() {  # write_settings INDEX SOURCE_FILE... (Windows names)
+  python3 - "$@" >"$sandbox/disc$(($1 + 1)).json" <<PY
+import json, sys
+s = json.load(open("samples/demo/install.json", encoding="utf-8"))
+s["DiscIndex"] = int(sys.argv[1])
+s["SourceFiles"] = sys.argv[2:]
+s["ProgramSizes"] = [$program, 0]
+s["DataSizes"] = [$data1, $data2]
+s["SoundSizes"] = [0, $sound]
+s["ProgramTotal"], s["DataTotal"], s["SoundTotal"] = $program, $data1 + $data2, $sound
+print(json.dumps(s, ensure_ascii=False, indent=2))
+PY
+  "$qpack" settings write "$sandbox/disc$(($1 + 1)).json" "$sandbox/disc$(($1 + 1))/install.dat"
+}
+
+echo "== two discs: settings, plain files, the data archives and the setup program"
+"$qpack" image create samples/demo/title.png "$sandbox/content1/title.vxa" --storage jpeg --scramble 20261208
 for scene in one two; do
-    for _ in $(seq 1 40); do echo "The stars fell on scene $scene."; done >"$sandbox/content/scene/$scene.txt"
+  for line in $(seq 1 2000); do echo "The stars fell on scene $scene, line $line."; done >"$sandbox/content1/scene/$scene.txt"
 done
-head -c 20000 /dev/urandom >"$sandbox/content/bgm/theme.ogg"
-printf 'How to play.\n' >"$sandbox/content/manual.txt"
-"$qpack" create "$disc/game.dat" "$sandbox/content" --loose manual.txt >/dev/null
-"$qpack" list "$disc/game.dat" | sed 's/^/   /'
-printf 'the game program\n' >"$disc/memoria.exe"
-printf 'Read me first.\n' >"$disc/readme.txt"
-cp "$qinstall" "$disc/setup"
-(cd "$disc" && ls)
+for line in $(seq 1 2000); do echo "The stars fell on scene three, line $line."; done >"$sandbox/content2/scene/three.txt"
+printf 'How to play.\n' >"$sandbox/content1/manual.txt"
+head -c 4000000 /dev/urandom >"$sandbox/content2/cg/ending.bin"
+head -c 2000000 /dev/urandom >"$sandbox/disc2/bgm/theme.ogg"
+head -c 600000 /dev/urandom >"$sandbox/disc1/memoria.exe"
+printf 'Read me first.\n' >"$sandbox/disc1/readme.txt"
+"$qpack" create "$sandbox/disc1/game.dat" "$sandbox/content1" --loose manual.txt >/dev/null
+"$qpack" create "$sandbox/disc2/game.dat" "$sandbox/content2" >/dev/null
+program=$(($(size "$sandbox/disc1/memoria.exe") + $(size "$sandbox/disc1/readme.txt")))
+data1=$(data_size "$sandbox/disc1/game.dat")
+data2=$(data_size "$sandbox/disc2/game.dat")
+sound=$(size "$sandbox/disc2/bgm/theme.ogg")
+write_settings 0 memoria.exe readme.txt
+write_settings 1 'bgm\theme.ogg'
+cp "$qinstall" "$sandbox/disc1/setup"
+for disc in 1 2; do
+  echo "   disc $disc:"
+  "$qpack" list "$sandbox/disc$disc/game.dat" | sed 's/^/     /'
+done
 
-echo "== the launcher on the disc chooses \"install\"; the wizard runs unattended"
-"$disc/setup" --silent --accept-license --dir="$target" --log="$sandbox/install.log" \
-    --save-launcher="$sandbox/launcher.png" --save-backdrop="$sandbox/backdrop.png" 2>/dev/null
-tail -n 4 "$sandbox/install.log" | sed 's/^/   /'
+# The drive: a folder whose contents are those of the disc inserted.
+cat >"$sandbox/insert-disc" <<SH
+#!/bin/sh
+# insert-disc N: puts disc N (1 or 2) into the demo's drive.
+[ "\$1" = 1 ] || [ "\$1" = 2 ] || { echo "usage: insert-disc 1|2" >&2; exit 2; }
+rm -rf "$drive" && cp -r "$sandbox/disc\$1" "$drive" && echo "disc \$1 is in the drive"
+SH
+chmod +x "$sandbox/insert-disc"
+"$sandbox/insert-disc" 1 >/dev/null
+
+echo "== the launcher on disc 1 chooses \"install\"; the wizard runs unattended and asks for disc 2"
+(
+  for _ in $(seq 1 300); do
+    grep -qF 'ディスク2' "$sandbox/install.log" 2>/dev/null && { "$sandbox/insert-disc" 2 >/dev/null; break; }
+    sleep 0.1
+  done
+) &
+changer=$!
+"$drive/setup" --silent --accept-license --all-discs --disc-timeout=30 --dir="$target" \
+    --log="$sandbox/install.log" --save-launcher="$sandbox/launcher.png" --save-backdrop="$sandbox/backdrop.png" \
+    2>/dev/null
+wait "$changer"
+grep -F -e 'ディスク' -e '[' "$sandbox/install.log" | sed 's/^/   /'
+tail -n 1 "$sandbox/install.log" | sed 's/^/   /'
 for picture in launcher backdrop; do
-    [ -s "$sandbox/$picture.png" ] || { echo "   no $picture picture"; exit 1; }
+  [ -s "$sandbox/$picture.png" ] || { echo "   no $picture picture"; exit 1; }
 done
 echo "   the windows as pictures: $build/demo/launcher.png, $build/demo/backdrop.png"
 
 echo "== the install folder"
-(cd "$target" && ls -l | tail -n +2 | awk '{print "   " $1, $5, $9}')
-echo "   game.dat, merged from the disc's archive (its loose entry is left out of merges):"
+(cd "$target" && find . -type f | sort | while read -r f; do echo "   $(size "$f") ${f#./}"; done)
+echo "   game.dat, merged from both discs' archives (the loose entry is left out of merges):"
 "$qpack" list "$target/game.dat" | sed 's/^/   /'
 echo "== the registry store"
 grep -F 'InstallPath' "$QINSTALL_ROOT/registry.txt" | sed 's/^/   /'
@@ -54,3 +105,8 @@ if [ -e "$target" ]; then echo "   the install folder is still there"; exit 1; f
 echo "   the install folder is gone; shortcuts left: $(find "$QINSTALL_ROOT" -name '*.desktop' | wc -l)"
 grep -qF 'InstallPath' "$QINSTALL_ROOT/registry.txt" && { echo "   InstallPath still recorded"; exit 1; }
 echo "   InstallPath removed from the registry store"
+
+"$sandbox/insert-disc" 1 >/dev/null
+echo "== try it yourself: disc 1 is in the drive again"
+echo "   QINSTALL_ROOT=$QINSTALL_ROOT $drive/setup"
+echo "   (when the wizard asks for disc 2, run $sandbox/insert-disc 2 in another terminal, then answer o)"

@@ -93,9 +93,15 @@ bool ProgramUpdate::Build(TVrFileCollection& package, TVrFileCollection& dest) {
     return true;
 }
 
+// The new program is copied beside the installed one and then takes its
+// name, so a copy that fails halfway leaves the game as it was.
 void ProgramUpdate::ReplaceTarget() {
+    const std::string beside = targetExe_ + ".new";
     ClearReadOnly(targetExe_);
-    if (!platform::CopyFileTo(newExe_, targetExe_, false)) throw Error(newExe_ + " --> " + targetExe_ + "コピーできません");
+    if (!platform::CopyFileTo(newExe_, beside, false) || !platform::RenameFile(beside, targetExe_)) {
+        platform::RemoveFile(beside);
+        throw Error(newExe_ + " --> " + targetExe_ + "コピーできません");
+    }
 }
 
 }  // namespace qi

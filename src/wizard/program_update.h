@@ -32,7 +32,7 @@ public:
     // opens the new program. Raises an error when an installed entry would
     // be missing from it; false when the writing was cancelled.
     bool Build(TVrFileCollection& package, TVrFileCollection& dest);
-    // Copies the new program over the installed one.
+    // Puts the new program in the installed one's place.
     void ReplaceTarget();
 
 private:

@@ -7,9 +7,8 @@
 
 namespace qi {
 
-std::string CreateWorkFolder(const std::string& stem) {
-    const std::string temp = AddBackslash(platform::TempFolder());
-    platform::CreateFolders(temp);
+std::string CreateWorkFolder(const std::string& stem, const std::string& parent) {
+    const std::string temp = AddBackslash(parent.empty() ? platform::TempFolder() : parent);
     constexpr int kTries = 1000;
     for (int n = 1; n <= kTries; ++n) {
         const std::string folder = temp + stem + (n == 1 ? "" : std::to_string(n)) + "\\";

@@ -80,6 +80,20 @@ TEST_F(CarriedArchive, AResourceThatIsNoArchiveIsIgnored) {
     EXPECT_EQ(host.wizardPages, std::vector<std::string>{"License"});
 }
 
+// An update package named as Linux programs are named opens the archive it
+// carries through its trailer and reaches the wizard.
+TEST_F(CarriedArchive, AnUpdateWithoutExtensionReachesTheWizard) {
+    settings.UpdateMode = true;
+    programFile = disc / "update";
+    WriteBytes(programFile, "\x7F" "ELF update program");
+    WriteBytes(work / "appended.pak", ArchiveBytes());
+    AppendArchiveToExe(programFile, work / "appended.pak");
+    SetupOutcome outcome = Run();
+    EXPECT_EQ(outcome.End, SetupEnd::Finished) << (host.errors.empty() ? "" : host.errors[0]);
+    EXPECT_TRUE(app->AppendedArchive());
+    EXPECT_EQ(host.wizardArchives, std::vector<int>{3});
+}
+
 }  // namespace
 }  // namespace qi
 #endif

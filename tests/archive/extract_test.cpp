@@ -209,6 +209,8 @@ TEST(FindArchiveByTitle, FindsTheExecutableWhoseSettingsCarryTheTitle) {
     test::WriteBytes(folder / "other.exe", test::ExecutableWith("MZ", Archive({{"install.dat", settingsImage("Other")}}, 102)));
     test::WriteBytes(folder / "game.EXE", test::ExecutableWith("MZ", Archive({{"install.dat", settingsImage("Mine")}}, 102)));
     test::WriteBytes(folder / "game.dat", Archive({{"install.dat", settingsImage("Mine")}}, 102));
+    // A program whose trailer is sound but whose archive is not is passed over.
+    test::WriteBytes(folder / "a-damaged.exe", test::ExecutableWith("MZ", "vf damaged directory"));
 
     EXPECT_EQ(FindArchiveByTitle(folder.Path(), "Mine"), folder / "game.EXE");
     EXPECT_EQ(FindArchiveByTitle(folder.Path(), "mine"), "") << "titles compare exactly";

@@ -131,6 +131,29 @@ TEST_F(Silent, InstallsAndUninstallsWithoutAQuestion) {
     EXPECT_EQ(settings.GetValue("InstallPath", "(none)"), "(none)");
 }
 
+#if !defined(_WIN32)
+// A single-file download named as Linux programs are named: the archive it
+// carries is found through its trailer, and the uninstaller it places is
+// its program part alone, which uninstalls instead of installing again.
+TEST_F(Silent, ASingleFileDownloadPlacesItsProgramPartAsTheUninstaller) {
+    const std::string programPart = "\x7F" "ELF the program part";
+    TMemoryStream image;
+    settings.SaveToStream(image);
+    const std::string settingsImage(image.Bytes().begin(), image.Bytes().end());
+    programFile = program / "mygame-setup";
+    WriteBytes(programFile, test::ExecutableWith(programPart, test::Archive({Entry("install.dat", settingsImage, Dos(2020, 1, 1)),
+                                                                       Entry("scene.txt", "scene", Dos(2020, 1, 1))},
+                                                                      102)));
+    ASSERT_EQ(Run({}), ecDone) << Utf8(notes);
+    EXPECT_EQ(DataEntry("scene.txt"), "scene");
+    EXPECT_EQ(ReadBytes(target / "install.exe"), programPart);
+
+    programFile = target / "install.exe";
+    EXPECT_EQ(Run({}), ecDone) << Utf8(notes);
+    EXPECT_EQ(outcome.Role, SetupRole::UninstallFirstRun);
+}
+#endif
+
 TEST_F(Silent, ExitCodesTellWhyARunStopped) {
     // The licence needs consent from a person.
     options.AcceptLicense = false;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "wizard/run_harness.h"
+#include "wizard/work_folder.h"
 
 namespace qi {
 namespace {
@@ -150,6 +151,31 @@ TEST_F(ExecutableUpdate, PackageBringsANewProgram) {
     EXPECT_EQ(AppendedEntry(target / "game.exe", "a.txt"), "old a");
     EXPECT_EQ(AppendedEntry(target / "game.exe", "c.txt"), "c");
     EXPECT_FALSE(AppendedEntry(target / "game.exe", "install.dat").empty());
+}
+
+// Runs that cannot finish leave the installed program as it was: a package
+// that processes no disc, and a new program that cannot take the installed
+// one's place.
+TEST_F(ExecutableUpdate, AnUpdateThatCannotFinishLeavesTheGameUntouched) {
+    NewPackage({Entry("a.txt", "new a", Dos(2021, 1, 1))});
+    settings.SetDiscCount(0);
+    EXPECT_THROW(RunUpdate(), Error);
+    EXPECT_EQ(ReadBytes(target / "game.exe"), installed);
+
+    NewPackage({Entry("a.txt", "new a", Dos(2021, 1, 1))});
+    ASSERT_TRUE(platform::CreateFolders(target / "game.exe.new"));  // the copy beside it cannot be made
+    EXPECT_THROW(RunUpdate(), Error);
+    platform::RemoveFolder(target / "game.exe.new");
+    EXPECT_EQ(ReadBytes(target / "game.exe"), installed);
+}
+
+TEST(WorkFolder, EachCallGetsAFolderOfItsOwn) {
+    test::ScratchFolder parent;
+    const std::string first = CreateWorkFolder("~work", parent.Path());
+    EXPECT_EQ(first, parent / "~work\\");
+    EXPECT_EQ(CreateWorkFolder("~work", parent.Path()), parent / "~work2\\");
+    test::WriteBytes(parent / "file", "not a folder");
+    EXPECT_THROW(CreateWorkFolder("~work", parent / "file"), Error);
 }
 
 }  // namespace
