@@ -192,30 +192,29 @@ TEST(SurfaceCopy, SubBytePositionsAndClipping) {
 }
 
 TEST(SurfaceTransparent, TransValueAtEveryWidth) {
-    TDIBSurface src, dst;
-    Make(src, 2, 1, 32, 0xFFFFFFFF);
-    src.SetPixel(1, 0, 5);
-    Make(dst, 2, 1, 32, 1);
-    dst.DrawTransparent(0, 0, src, src.GetBounds(), -1);  // -1 matches nothing
-    EXPECT_EQ(dst.Pixel(0, 0), 0xFFFFFFFFu);
-    Make(dst, 2, 1, 32, 1);
-    dst.DrawTransparent(0, 0, src, src.GetBounds(), 5);
-    EXPECT_EQ(dst.Pixel(0, 0), 0xFFFFFFFFu);
-    EXPECT_EQ(dst.Pixel(1, 0), 1u);
+    // Per pixel format: the transparent value, another source value and the
+    // destination's own value, each within the format's range.
+    struct Format {
+        int bits;
+        uint32_t key, other, background;
+    };
+    const Format formats[] = {{1, 1, 0, 0},          {4, 3, 9, 1},          {8, 0xC3, 0x21, 7},
+                              {15, 0x7C00, 0x001F, 0x03E0}, {16, 0xF800, 0x07E0, 0x001F},
+                              {24, 0x00FF00, 0x0000FF, 0x123456}, {32, 5, 0xFFFFFFFF, 1}};
+    for (const Format& f : formats) {
+        SCOPED_TRACE(f.bits);
+        TDIBSurface src, dst;
+        Make(src, 5, 1, f.bits, f.key);
+        src.SetPixel(4, 0, f.other);
+        Make(dst, 5, 1, f.bits, f.background);
+        dst.DrawTransparent(0, 0, src, src.GetBounds(), static_cast<int32_t>(f.key));
+        EXPECT_EQ(CountEqual(dst, f.background), f.other == f.background ? 5 : 4);
+        EXPECT_EQ(dst.Pixel(4, 0), f.other);
 
-    Make(src, 3, 1, 24, 0x00FF00);
-    src.SetPixel(2, 0, 0x0000FF);
-    Make(dst, 3, 1, 24, 0x123456);
-    dst.DrawTransparent(0, 0, src, src.GetBounds(), 0x00FF00);
-    EXPECT_EQ(dst.Pixel(0, 0), 0x123456u);
-    EXPECT_EQ(dst.Pixel(2, 0), 0x0000FFu);
-
-    Make(src, 5, 1, 4, 3);
-    src.SetPixel(4, 0, 9);
-    Make(dst, 5, 1, 4, 1);
-    dst.DrawTransparent(0, 0, src, src.GetBounds(), 3);
-    EXPECT_EQ(CountEqual(dst, 1), 4);
-    EXPECT_EQ(dst.Pixel(4, 0), 9u);
+        Make(dst, 5, 1, f.bits, f.background);
+        dst.DrawTransparent(0, 0, src, src.GetBounds(), -1);  // -1 matches nothing
+        EXPECT_EQ(dst.Pixel(0, 0), f.key);
+    }
 }
 
 TEST(SurfaceTranslucent, BlendRulesDifferByBitCount) {
