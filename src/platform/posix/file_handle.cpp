@@ -78,6 +78,8 @@ public:
         if (fdatasync(fd_) != 0 && errno != EINVAL) RaiseSystemError(name_, "flush failed", errno);
     }
 
+    int Descriptor() const { return fd_; }
+
 private:
     int fd_;
     std::string name_;
@@ -98,6 +100,8 @@ int LockFor(Access access, Share share) {
 }
 
 }  // namespace
+
+int HostDescriptor(File& file) { return static_cast<HostFile&>(file).Descriptor(); }
 
 bool IsReadOnlyFile(const std::string& native) {
     struct stat info;
