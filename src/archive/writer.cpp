@@ -2,6 +2,7 @@
 #include <limits>
 #include <vector>
 
+#include "archive/ordered_work.h"
 #include "archive/random.h"
 #include "archive/vrfiles.h"
 #include "image/vexa_probe.h"
@@ -14,6 +15,7 @@ namespace qi {
 namespace {
 
 constexpr int64_t kVerifyBuffer = 0x100000;
+constexpr int64_t kCopyPiece = 0x40000;
 // Extensions of contents that are already compressed; searched as a substring.
 const std::string kMediaExtensions = ".WAV.WMA.OGG.AVI.MPG.MPEG.M1V.WMV.ASF.DAT.";
 
@@ -66,6 +68,116 @@ std::string DirectoryHead(size_t count) {
     return out;
 }
 
+// An entry's bytes made in memory before they are appended: compressed (or
+// plain, when compression saved too little) with the checksum they carry.
+// Not ready: the writer copies the content as it is, or takes it from the
+// archive being rewritten.
+struct PackedEntry {
+    bool ready = false;
+    std::vector<uint8_t> bytes;
+    uint8_t stored = 0;
+    uint32_t checksum = 0;
+};
+
+// The checksum covers the bytes as stored, but a loose file's content.
+PackedEntry Compressed(const TVrFile& item, const std::vector<uint8_t>& content, bool plainWhenLittleSaved) {
+    PackedEntry packed;
+    packed.ready = true;
+    packed.bytes = ZlibCompress(content.data(), content.size());
+    // Compression that saves less than a tenth is not worth it.
+    if (plainWhenLittleSaved && static_cast<int64_t>(packed.bytes.size()) > static_cast<int64_t>(content.size()) * 9 / 10) {
+        packed.bytes = content;
+        packed.stored = 1;
+    }
+    const std::vector<uint8_t>& covered = item.LooseFile ? content : packed.bytes;
+    packed.checksum = Crc32(0, covered.data(), covered.size());
+    return packed;
+}
+
+// The file below basePath that holds the entry's content; empty when none.
+std::string ContentPath(const TVrFile& item, const std::string& basePath) {
+    if (basePath.empty()) return std::string();
+    CheckEntryPath(item.Name());
+    std::string path = basePath + item.Name();
+    return platform::FileExists(path) ? path : std::string();
+}
+
+// What can be made of an entry away from the archive being written (on any
+// thread): contents held in memory or on disk that are to be compressed.
+PackedEntry PackEntry(const TVrFile& item, const std::string& basePath) {
+    TMemoryStream content;
+    if (item.SourceStream) {
+        if (item.SourceStream->Size() >= StoreLimit) return PackedEntry();
+        CopyStreamData(content, *item.SourceStream, 0);
+        return Compressed(item, content.Bytes(), false);
+    }
+    std::string path = ContentPath(item, basePath);
+    if (path.empty()) return PackedEntry();
+    TFileStream file(path, fmOpenRead | fmShareDenyWrite);
+    if (!ShouldCompress(item, file)) return PackedEntry();
+    content.LoadFromStream(file);
+    return Compressed(item, content.Bytes(), true);
+}
+
+void WriteBytes(TQsBigStream& dest, const uint8_t* data, int64_t size) {
+    if (size > 0 && dest.Write(data, size) != size) throw Error("書き込みに失敗しました");
+}
+
+// Copies the whole source in pieces and gives the CRC-32 of its bytes.
+uint32_t CopyWithCrc(TStream& source, TQsBigStream& dest) {
+    source.SetPosition(0);
+    std::vector<uint8_t> buffer(kCopyPiece);
+    uint32_t crc = 0;
+    for (int64_t left = source.Size(); left > 0;) {
+        int64_t got = source.Read(buffer.data(), std::min(left, kCopyPiece));
+        if (got <= 0) throw Error("読み込みに失敗しました: データが足りません");
+        crc = Crc32(crc, buffer.data(), static_cast<size_t>(got));
+        WriteBytes(dest, buffer.data(), got);
+        left -= got;
+    }
+    return crc;
+}
+
+// Appends what PackEntry made of the entry, or else its content as it is
+// (contents of StoreLimit and more, media, files not worth compressing), or
+// else its current content from this archive.
+void AppendEntry(TVrFileCollection& archive, TVrFile& item, const PackedEntry& packed, TQsBigFileStream& dest) {
+    item.Stored = 0;
+    std::string path = item.SourceStream ? std::string() : ContentPath(item, archive.BasePath);
+    if (packed.ready) {
+        WriteBytes(dest, packed.bytes.data(), static_cast<int64_t>(packed.bytes.size()));
+        item.Stored = packed.stored;
+        item.Checksum = packed.checksum;
+    } else if (item.SourceStream) {
+        item.Checksum = CopyWithCrc(*item.SourceStream, dest);
+        item.Stored = 1;
+    } else if (!path.empty()) {
+        TFileStream file(path, fmOpenRead | fmShareDenyWrite);
+        item.Checksum = CopyWithCrc(file, dest);
+        item.Stored = 1;
+    } else {
+        TMemoryStream content;
+        archive.ExtractToStream(content, item.Name());
+        if (content.Size() >= StoreLimit) {
+            item.Checksum = CopyWithCrc(content, dest);
+            item.Stored = 1;
+        } else {
+            AppendEntry(archive, item, Compressed(item, content.Bytes(), false), dest);
+        }
+    }
+    if (path.empty()) return;
+    if (auto time = platform::GetFileDosTime(path)) item.FileTime = static_cast<int32_t>(*time);
+}
+
+// Takes bytes and keeps none: for a check that needs only their CRC.
+class TNullStream : public TStream {
+public:
+    int64_t Read(void*, int64_t) override { return 0; }
+    int64_t Write(const void*, int64_t count) override { return count; }
+    int64_t Seek(int64_t, SeekOrigin) override { return 0; }
+    void SetSize(int64_t) override {}
+};
+
 }  // namespace
 
 bool ShouldCompress(const TVrFile& item, TStream& content) {
@@ -76,60 +188,7 @@ bool ShouldCompress(const TVrFile& item, TStream& content) {
 }
 
 void TVrFileCollection::WriteEntryData(TVrFile& item, TQsBigFileStream& dest) {
-    item.Stored = 0;
-    if (item.SourceStream) {
-        TStream& source = *item.SourceStream;
-        if (source.Size() >= StoreLimit) {
-            dest.CopyFromStream(source, 0);
-            item.Checksum = StreamCrc32(source);
-            item.Stored = 1;
-        } else {
-            if (item.LooseFile) item.Checksum = StreamCrc32(source);
-            TMemoryStream packed;
-            CopyStreamData(packed, source, 0);
-            CompressMemoryStream(packed);
-            dest.CopyFromStream(packed, 0);
-            if (!item.LooseFile) item.Checksum = StreamCrc32(packed);
-        }
-        return;
-    }
-    std::string path = BasePath.empty() ? std::string() : BasePath + item.Name();
-    if (!path.empty()) CheckEntryPath(item.Name());
-    if (!path.empty() && platform::FileExists(path)) {
-        {
-            TFileStream file(path, fmOpenRead | fmShareDenyWrite);
-            if (ShouldCompress(item, file)) {
-                if (item.LooseFile) item.Checksum = StreamCrc32(file);
-                TMemoryStream packed;
-                CopyStreamData(packed, file, 0);
-                CompressMemoryStream(packed);
-                // Compression that saves less than a tenth is not worth it.
-                if (packed.Size() > file.Size() * 9 / 10) {
-                    packed.Clear();
-                    CopyStreamData(packed, file, 0);
-                    item.Stored = 1;
-                }
-                dest.CopyFromStream(packed, 0);
-                if (!item.LooseFile) item.Checksum = StreamCrc32(packed);
-            } else {
-                dest.CopyFromStream(file, 0);
-                item.Stored = 1;
-                item.Checksum = StreamCrc32(file);
-            }
-        }
-        if (auto time = platform::GetFileDosTime(path)) item.FileTime = static_cast<int32_t>(*time);
-        return;
-    }
-    // Neither in memory nor on disk: the current content from this archive.
-    TMemoryStream content;
-    ExtractToStream(content, item.Name());
-    if (content.Size() >= StoreLimit) {
-        item.Stored = 1;
-    } else {
-        CompressMemoryStream(content);
-    }
-    item.Checksum = StreamCrc32(content);
-    dest.CopyFromStream(content, 0);
+    AppendEntry(*this, item, PackEntry(item, BasePath), dest);
 }
 
 bool TVrFileCollection::WriteArchive(TQsBigFileStream& dest) {
@@ -146,6 +205,11 @@ bool TVrFileCollection::WriteArchive(TQsBigFileStream& dest) {
     const size_t n = entries.size();
     WriteAll(dest, std::string((n + 1) * 8 + n + n * 4 + n * 4 + n, '\0'));
 
+    // Entries are compressed ahead on the worker threads and appended here
+    // in order.
+    const int threads = Jobs > 1 ? Jobs : 0;
+    OrderedWork<PackedEntry> packing(static_cast<int>(n), threads, 2 * threads,
+                                     [&](int k) { return PackEntry(Items(indices[static_cast<size_t>(k)]), BasePath); });
     std::vector<int64_t> offsets;
     for (size_t k = 0; k < n; ++k) {
         TVrFile& item = Items(indices[k]);
@@ -155,7 +219,7 @@ bool TVrFileCollection::WriteArchive(TQsBigFileStream& dest) {
         const int64_t before = dest.GetPosition();
         offsets.push_back(before - start);
         try {
-            WriteEntryData(item, dest);
+            AppendEntry(*this, item, packing.Take(static_cast<int>(k)), dest);
         } catch (...) {
             if (OnEntryError) OnEntryError("エラー:" + item.Name());
             throw;
@@ -266,7 +330,9 @@ bool TVrFileCollection::Verify(int* failedIndex) {
         }
         if (item.Checksum == 0 || IsReplaced(item) || item.Name() == kEOFEntryName) continue;
         bool inside = item.Offset >= 0 && item.Size >= 0 && item.Offset <= streamSize - item.Size;
-        if (inside) {
+        if (inside && item.LooseFile && item.Stored == 0) {
+            inside = ContentMatches(item);
+        } else if (inside) {
             if (buffer.empty()) buffer.resize(static_cast<size_t>(std::clamp<int64_t>(streamSize, 1, kVerifyBuffer)));
             Stream->SetPosition(item.Offset);
             inside = BigStreamCrc32(*Stream, item.Size, buffer.data(), static_cast<int64_t>(buffer.size())) ==
@@ -278,6 +344,17 @@ bool TVrFileCollection::Verify(int* failedIndex) {
         }
     }
     return true;
+}
+
+// A loose file's checksum covers its content, which only inflating shows.
+bool TVrFileCollection::ContentMatches(const TVrFile& item) {
+    try {
+        TNullStream sink;
+        ExtractEntry(item, sink);
+        return true;
+    } catch (const EDataDamaged&) {
+        return false;
+    }
 }
 
 void AppendArchiveToExe(const std::string& exeFileName, const std::string& archiveFileName) {

@@ -103,10 +103,7 @@ void WriteEntryToWorkFolder(TVrFileCollection& from, const TVrFile& entry, const
     CheckEntryPath(entry.Name());
     std::string path = workFolder + entry.Name();
     platform::CreateFolders(ExtractFilePath(path));
-    {
-        TFileStream file(path, fmCreate);
-        from.ExtractToStream(file, entry.Name());
-    }
+    from.ExtractToFile(entry.Name(), path);
     platform::SetFileDosTime(path, static_cast<uint32_t>(entry.FileTime));
     TVrFile& added = dest.Add(entry.Name());
     added.FileTime = entry.FileTime;
@@ -300,12 +297,11 @@ void TFormType::WriteLooseFiles(TVrFileCollection& archive, const std::string& f
             }
         }
         platform::CreateFolders(ExtractFilePath(dest));
-        TMemoryStream content;
-        archive.ExtractToStream(content, entry.Name());
-        if (entry.Checksum != StreamCrc32(content)) throw Error("ファイルが壊れています");
         try {
             ClearReadOnly(dest);
-            content.SaveToFile(dest);
+            archive.ExtractToFile(entry.Name(), dest);
+        } catch (const EDataDamaged&) {
+            throw;  // the run stops with the damage warning
         } catch (const Error&) {
             throw Error(dest + "\r\nファイルが作成できません");
         }
@@ -321,6 +317,13 @@ bool TFormType::InstallationRun() {
     TVrFileCollection& archive = archive_ ? *archive_ : noArchive;
     RunResources run;
     auto aborted = [this] { return ModalResult == TModalResult::mrAbort; };
+    auto damaged = [this] {
+        Ask(TMsgDlgType::mtWarning, mbOK,
+            "ファイルの内容が正しくありません\r\nインストールしなおしてください\r\n"
+            "何度も失敗する場合は、スキャンディスクを実行して\r\nハードディスクに異常がないか調べてください");
+        ModalResult = TModalResult::mrAbort;
+        return false;
+    };
 
     // An update of a game kept as one executable with its data appended.
     const bool updateExe = settings_.UpdateMode && !platform::FileExists(folder + "install.dat");
@@ -401,7 +404,13 @@ bool TFormType::InstallationRun() {
             }
         }
 
-        if (settings_.ExtractFiles) WriteLooseFiles(archive, folder, targetName);
+        if (settings_.ExtractFiles) {
+            try {
+                WriteLooseFiles(archive, folder, targetName);
+            } catch (const EDataDamaged&) {
+                return damaged();
+            }
+        }
     }
 
     std::string newExe;
@@ -433,13 +442,7 @@ bool TFormType::InstallationRun() {
             OnCheckProgress(index, count, cancel);
         };
         LabelCopyCap.Caption = "データファイルをチェックしています";
-        if (!dest.Verify()) {
-            Ask(TMsgDlgType::mtWarning, mbOK,
-                "ファイルの内容が正しくありません\r\nインストールしなおしてください\r\n"
-                "何度も失敗する場合は、スキャンディスクを実行して\r\nハードディスクに異常がないか調べてください");
-            ModalResult = TModalResult::mrAbort;
-            return false;
-        }
+        if (!dest.Verify()) return damaged();
         if (aborted()) return false;
     }
 

@@ -118,6 +118,38 @@ TEST(Extract, DamagedZlibStreamNamesTheEntry) {
     }
 }
 
+// Every extraction checks the checksum: over the stored bytes, or over the
+// content of a loose file. A damaged entry leaves no file, and an older file
+// of its name stays; contents too large to hold stream through zlib.
+TEST(Extract, ChecksumsAreCheckedAndDamageLeavesNoFile) {
+    ScratchFolder folder;
+    std::string text = "loose text\n";
+    for (int i = 0; i < 9; ++i) text += text;
+    std::string big(20 << 20, '\0');
+    for (size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>("scenario"[i % 8] + (i >> 20));
+    TestEntry damaged{"damaged.txt", "stored bytes", true, 0, test::Crc("stored bytes") ^ 1};
+    TestEntry loose{"loose.txt", text, false, 0, test::Crc(text), 1};
+    TestEntry large{"large.txt", big, false, 0, test::Crc(test::Zlib(big))};
+    test::WriteBytes(folder / "game.dat", Archive({damaged, loose, large}, 102));
+    TVrFileCollection archive;
+    archive.Open(folder / "game.dat");
+
+    TMemoryStream m;
+    std::string message = ErrorOf([&] { archive.ExtractToStream(m, "damaged.txt"); });
+    EXPECT_EQ(message.rfind("damaged.txt:", 0), 0u) << message;
+    test::WriteBytes(folder / "damaged.txt", "older file");
+    EXPECT_THROW(archive.ExtractToFile("damaged.txt", folder / "damaged.txt"), EDataDamaged);
+    EXPECT_EQ(test::ReadBytes(folder / "damaged.txt"), "older file");
+    EXPECT_EQ(platform::ListDirectory(folder.Path()).size(), 2u) << "no partial file";
+
+    archive.ExtractToFile("loose.txt", folder / "loose.txt");
+    EXPECT_EQ(test::ReadBytes(folder / "loose.txt"), text);
+    archive.ExtractToFile("large.txt", folder / "large.txt");
+    EXPECT_TRUE(test::ReadBytes(folder / "large.txt") == big);
+    archive.Delete(0);
+    EXPECT_TRUE(archive.Verify()) << "a loose entry is verified by its content";
+}
+
 TEST(Zlib, CompressAtLevelOneAndBack) {
     TMemoryStream m;
     std::string content;
