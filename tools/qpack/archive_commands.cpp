@@ -2,6 +2,8 @@
 #include <cinttypes>
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <thread>
 
 #include "archive/vrfiles.h"
 #include "cli.h"
@@ -144,10 +146,7 @@ int Extract(const std::vector<std::string>& args) {
             if (!qi::platform::DirectoryExists(parent) && !qi::platform::CreateFolders(parent)) {
                 throw qi::Error(parent + ":フォルダを作成できません");
             }
-            {
-                qi::TFileStream file(target, qi::fmCreate);
-                archive.ExtractToStream(file, item.Name());
-            }
+            archive.ExtractToFile(item.Name(), target);
             if (item.FileTime != 0) qi::platform::SetFileDosTime(target, static_cast<uint32_t>(item.FileTime));
         });
         bytesDone += item.Size;
@@ -209,10 +208,37 @@ void CollectFiles(const std::string& root, const std::string& relative, std::vec
     }
 }
 
+// Entry lookup ignores case, so two names that differ only in case could
+// not both be reached: such a tree is refused, naming both files.
+void RefuseCaseTwins(const std::string& folderArg, const std::vector<std::string>& names) {
+    std::vector<std::string> keys;
+    for (const std::string& name : names) keys.push_back(qi::UpperCase(name));  // as SameText compares
+    std::vector<size_t> order(names.size());
+    for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::sort(order.begin(), order.end(), [&](size_t a, size_t b) { return keys[a] < keys[b]; });
+    for (size_t i = 1; i < order.size(); ++i) {
+        if (keys[order[i - 1]] != keys[order[i]]) continue;
+        throw InputError(folderArg, "'" + Utf8Name(folderArg, names[order[i - 1]]) + "' and '" +
+                                        Utf8Name(folderArg, names[order[i]]) +
+                                        "' differ only in case; an archive can hold only one of them");
+    }
+}
+
+int JobsOption(const std::string& value) {
+    char* end = nullptr;
+    long jobs = std::strtol(value.c_str(), &end, 10);
+    if (value.empty() || *end != '\0' || jobs < 1 || jobs > 64) throw UsageError("--jobs takes a number from 1 to 64");
+    return static_cast<int>(jobs);
+}
+
 int Create(const std::vector<std::string>& args) {
     std::vector<std::string> positional, loosePatterns;
+    int jobs = std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, 64);
     for (size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--loose") {
+        if (args[i] == "--jobs") {
+            if (i + 1 >= args.size()) throw UsageError("--jobs needs a number");
+            jobs = JobsOption(args[++i]);
+        } else if (args[i] == "--loose") {
             if (i + 1 >= args.size()) throw UsageError("--loose needs a PATTERN");
             std::string pattern = EntryName(args[0], args[++i]);
             std::replace(pattern.begin(), pattern.end(), '/', '\\');
@@ -237,9 +263,11 @@ int Create(const std::vector<std::string>& args) {
     names.erase(std::remove_if(names.begin(), names.end(),
                                [&](const std::string& n) { return qi::SameText(folder + n, archivePath); }),
                 names.end());
+    RefuseCaseTwins(folderArg, names);
 
     qi::TVrFileCollection collection;
     collection.BasePath = folder;
+    collection.Jobs = jobs;
     int64_t totalBytes = 0;
     for (const std::string& name : names) {
         qi::TVrFile& item = collection.Add(name);
@@ -310,23 +338,27 @@ const std::vector<Command>& ArchiveCommands() {
          List},
         {"cat", "ARCHIVE NAME",
          "Writes the content of entry NAME to standard output (decompressed; a loose\n"
-         "file beside ARCHIVE when the archive lacks the entry).\n",
+         "file beside ARCHIVE when the archive lacks the entry). An entry that does\n"
+         "not match its checksum is an error, and nothing is written.\n",
          Cat},
         {"extract", "ARCHIVE DIR [NAME...]",
          "Writes the entries (or only the NAMEs) as files below DIR with their file\n"
          "times; \"\\\" in a name becomes a sub-folder. Replaced \"/\" entries are\n"
-         "skipped. Names that would leave DIR are refused.\n",
+         "skipped. Names that would leave DIR are refused. An entry that does not\n"
+         "match its checksum is an error naming it, and no file is left for it.\n",
          Extract},
         {"verify", "ARCHIVE",
          "Checks every entry that carries a checksum against its CRC-32. Exit status\n"
          "0 when all match, 1 naming the first entry that does not.\n",
          VerifyCommand},
-        {"create", "ARCHIVE DIR [--loose PATTERN]...",
+        {"create", "ARCHIVE DIR [--loose PATTERN]... [--jobs N]",
          "Writes every file below DIR into the new archive ARCHIVE, named relative to\n"
          "DIR with \"\\\" between folders, in order of their names. Contents worth it\n"
-         "are compressed (zlib level 1); media files and files of 5 MiB or more are\n"
-         "stored. Entries matching a --loose PATTERN (\"*\" and \"?\" wildcards,\n"
-         "letters ignoring case) are marked to be installed as separate files.\n",
+         "are compressed (zlib format, fastest level); media files and files of 5 MiB\n"
+         "or more are stored. Entries matching a --loose PATTERN (\"*\" and \"?\"\n"
+         "wildcards, letters ignoring case) are marked to be installed as separate\n"
+         "files. Two names that differ only in case are refused. Compression runs on\n"
+         "N threads (default: one per processor); the archive is the same for any N.\n",
          Create},
         {"merge", "INSTALLED UPDATE",
          "Brings the data file INSTALLED (created when missing) up to date from the\n"
