@@ -48,6 +48,7 @@ protected:
 private:
     friend class THashCollection;
     std::string Name_;
+    std::string Key_;  // the name upper-cased, as names are compared
     THashCollection* Collection_ = nullptr;
 };
 

@@ -2,7 +2,9 @@
 // A small pool of worker threads that makes items 0, 1, 2, ... of a list
 // and hands them out in order: the taker sees the same sequence whatever
 // the number of threads. Workers stay at most `ahead` items in front of the
-// taker, which bounds the memory the made items hold.
+// taker, which bounds the memory the made items hold. Each item is made
+// with the number of the worker making it (0 when the taker makes it
+// itself), so that workers can keep a reader of their own.
 #include <condition_variable>
 #include <exception>
 #include <functional>
@@ -17,9 +19,9 @@ template <typename T>
 class OrderedWork {
 public:
     // With threads below 1 nothing runs ahead: Take makes the item itself.
-    OrderedWork(int count, int threads, int ahead, std::function<T(int)> make)
+    OrderedWork(int count, int threads, int ahead, std::function<T(int item, int worker)> make)
         : make_(std::move(make)), slots_(static_cast<size_t>(count)), ahead_(static_cast<size_t>(ahead)) {
-        for (int t = 0; t < threads; ++t) workers_.emplace_back([this] { Work(); });
+        for (int t = 0; t < threads; ++t) workers_.emplace_back([this, t] { Work(t); });
     }
     ~OrderedWork() {
         {
@@ -34,7 +36,7 @@ public:
 
     // Item k (k rising from call to call), or the error its making raised.
     T Take(int k) {
-        if (workers_.empty()) return make_(k);
+        if (workers_.empty()) return make_(k, 0);
         std::unique_lock<std::mutex> lock(mutex_);
         Slot& slot = slots_[static_cast<size_t>(k)];
         changed_.wait(lock, [&] { return slot.done; });
@@ -51,7 +53,7 @@ private:
         std::exception_ptr error;
     };
 
-    void Work() {
+    void Work(int worker) {
         std::unique_lock<std::mutex> lock(mutex_);
         for (;;) {
             changed_.wait(lock, [&] { return stop_ || next_ >= slots_.size() || next_ < taken_ + ahead_; });
@@ -61,7 +63,7 @@ private:
             std::optional<T> item;
             std::exception_ptr error;
             try {
-                item.emplace(make_(static_cast<int>(k)));
+                item.emplace(make_(static_cast<int>(k), worker));
             } catch (...) {
                 error = std::current_exception();
             }
@@ -73,7 +75,7 @@ private:
         }
     }
 
-    std::function<T(int)> make_;
+    std::function<T(int, int)> make_;
     std::vector<Slot> slots_;
     size_t ahead_;
     size_t next_ = 0;

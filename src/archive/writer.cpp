@@ -14,8 +14,9 @@ namespace qi {
 
 namespace {
 
-constexpr int64_t kVerifyBuffer = 0x100000;
-constexpr int64_t kCopyPiece = 0x40000;
+// Copies and checks go in pieces that stay in the processor's cache between
+// their read, their sum and their write.
+constexpr int64_t kPiece = 0x40000;
 // Extensions of contents that are already compressed; searched as a substring.
 const std::string kMediaExtensions = ".WAV.WMA.OGG.AVI.MPG.MPEG.M1V.WMV.ASF.DAT.";
 
@@ -126,10 +127,10 @@ void WriteBytes(TQsBigStream& dest, const uint8_t* data, int64_t size) {
 // Copies the whole source in pieces and gives the CRC-32 of its bytes.
 uint32_t CopyWithCrc(TStream& source, TQsBigStream& dest) {
     source.SetPosition(0);
-    std::vector<uint8_t> buffer(kCopyPiece);
+    std::vector<uint8_t> buffer(kPiece);
     uint32_t crc = 0;
     for (int64_t left = source.Size(); left > 0;) {
-        int64_t got = source.Read(buffer.data(), std::min(left, kCopyPiece));
+        int64_t got = source.Read(buffer.data(), std::min(left, kPiece));
         if (got <= 0) throw Error("読み込みに失敗しました: データが足りません");
         crc = Crc32(crc, buffer.data(), static_cast<size_t>(got));
         WriteBytes(dest, buffer.data(), got);
@@ -168,6 +169,15 @@ void AppendEntry(TVrFileCollection& archive, TVrFile& item, const PackedEntry& p
     if (path.empty()) return;
     if (auto time = platform::GetFileDosTime(path)) item.FileTime = static_cast<int32_t>(*time);
 }
+
+// What the check of one entry found; ByContent: a compressed loose file,
+// whose checksum covers its content (checked by inflating it).
+enum class EntryCheck { Skipped, Intact, Damaged, ByContent };
+
+struct CheckReader {
+    std::unique_ptr<TQsBigStream> stream;
+    std::vector<uint8_t> buffer;
+};
 
 // Takes bytes and keeps none: for a check that needs only their CRC.
 class TNullStream : public TStream {
@@ -209,7 +219,7 @@ bool TVrFileCollection::WriteArchive(TQsBigFileStream& dest) {
     // in order.
     const int threads = Jobs > 1 ? Jobs : 0;
     OrderedWork<PackedEntry> packing(static_cast<int>(n), threads, 2 * threads,
-                                     [&](int k) { return PackEntry(Items(indices[static_cast<size_t>(k)]), BasePath); });
+                                     [&](int k, int) { return PackEntry(Items(indices[static_cast<size_t>(k)]), BasePath); });
     std::vector<int64_t> offsets;
     for (size_t k = 0; k < n; ++k) {
         TVrFile& item = Items(indices[k]);
@@ -247,6 +257,23 @@ bool TVrFileCollection::MergeUpdate(TVrFileCollection& update) {
     // behind are covered by a replaced-style entry "/" instead of silently
     // growing the last entry.
     const int64_t dataEnd = EOFEntry ? EOFEntry->Offset : -1;
+    // Stored bytes are copied as they are, never recompressed; entries that
+    // lie one after another in the update are copied in one piece.
+    struct Run {
+        int64_t from = 0, size = 0;
+        const TVrFile* first = nullptr;
+    } run;
+    auto copyRun = [&] {
+        if (run.size > 0) {
+            update.Stream->SetPosition(run.from);
+            Stream->SetPosition(Stream->GetSize());
+            if (Stream->CopyFrom(*update.Stream, run.size) != run.size) {
+                throw Error(update.ArchiveName() + ":" + run.first->Name() + ":データが足りません");
+            }
+        }
+        run = Run();
+    };
+    int64_t end = Stream->GetSize();
     bool changed = false;
     for (int u = 0; u < update.Count(); ++u) {
         TVrFile& source = update.Items(u);
@@ -263,21 +290,26 @@ bool TVrFileCollection::MergeUpdate(TVrFileCollection& update) {
         changed = true;
         if (j >= 0) Items(j).SetName("/" + Items(j).Name());
         TVrFile& added = Add(source.Name());
-        added.Offset = Stream->GetSize();
+        added.Offset = end;
         added.Size = source.Size;
         added.Checksum = source.Checksum;
         added.FileTime = source.FileTime;
         added.Stored = source.Stored;
         bool cancel = false;
         if (OnProgress) OnProgress(*this, &added, source.Size, u, update.Count(), cancel);
-        if (cancel) return true;
-        // Stored bytes are copied as they are, never recompressed.
-        update.Stream->SetPosition(source.Offset);
-        Stream->SetPosition(added.Offset);
-        if (source.Size > 0 && Stream->CopyFrom(*update.Stream, source.Size) != source.Size) {
-            throw Error(update.ArchiveName() + ":" + source.Name() + ":データが足りません");
+        if (cancel) {
+            copyRun();
+            return true;
         }
+        if (run.size > 0 && source.Offset != run.from + run.size) copyRun();
+        if (run.size == 0) {
+            run.from = source.Offset;
+            run.first = &source;
+        }
+        run.size += source.Size;
+        end += source.Size;
     }
+    copyRun();
     if (!changed) return false;
 
     if (EOFEntry) {
@@ -320,7 +352,29 @@ bool TVrFileCollection::Verify(int* failedIndex) {
     const int count = Count();
     const int walked = count > 0 && Items(count - 1).Name() == kEOFEntryName ? count - 1 : count;
     const int64_t streamSize = Stream->GetSize();
-    std::vector<uint8_t> buffer;  // 1 MiB, or the whole data when smaller
+    // Entries are summed ahead on the worker threads, each reading the data
+    // file through a handle of its own; other streams are read here alone.
+    auto* file = dynamic_cast<TQsBigFileStream*>(Stream.get());
+    const int threads = Jobs > 1 && file ? Jobs : 0;
+    std::vector<CheckReader> readers(static_cast<size_t>(std::max(threads, 1)));
+    auto check = [&](int i, int worker) {
+        const TVrFile& item = Items(i);
+        if (item.Checksum == 0 || IsReplaced(item) || item.Name() == kEOFEntryName) return EntryCheck::Skipped;
+        if (item.Offset < 0 || item.Size < 0 || item.Offset > streamSize - item.Size) return EntryCheck::Damaged;
+        if (item.LooseFile && item.Stored == 0) return EntryCheck::ByContent;
+        CheckReader& reader = readers[static_cast<size_t>(worker)];
+        if (reader.buffer.empty()) {
+            reader.buffer.resize(static_cast<size_t>(std::clamp<int64_t>(streamSize, 1, kPiece)));
+            if (threads > 0) {
+                reader.stream = std::make_unique<TQsBigFileStream>(file->GetFileName(), fmOpenRead | fmShareDenyWrite);
+            }
+        }
+        TQsBigStream& stream = threads > 0 ? *reader.stream : *Stream;
+        stream.SetPosition(item.Offset);
+        uint32_t crc = BigStreamCrc32(stream, item.Size, reader.buffer.data(), static_cast<int64_t>(reader.buffer.size()));
+        return crc == item.Checksum ? EntryCheck::Intact : EntryCheck::Damaged;
+    };
+    OrderedWork<EntryCheck> checks(walked, threads, 4 * threads, check);
     for (int i = 0; i < walked; ++i) {
         TVrFile& item = Items(i);
         if (i % 10 == 9 && OnProgress) {
@@ -328,17 +382,9 @@ bool TVrFileCollection::Verify(int* failedIndex) {
             OnProgress(*this, &item, item.Size, i, walked, cancel);
             if (cancel) return true;
         }
-        if (item.Checksum == 0 || IsReplaced(item) || item.Name() == kEOFEntryName) continue;
-        bool inside = item.Offset >= 0 && item.Size >= 0 && item.Offset <= streamSize - item.Size;
-        if (inside && item.LooseFile && item.Stored == 0) {
-            inside = ContentMatches(item);
-        } else if (inside) {
-            if (buffer.empty()) buffer.resize(static_cast<size_t>(std::clamp<int64_t>(streamSize, 1, kVerifyBuffer)));
-            Stream->SetPosition(item.Offset);
-            inside = BigStreamCrc32(*Stream, item.Size, buffer.data(), static_cast<int64_t>(buffer.size())) ==
-                     item.Checksum;
-        }
-        if (!inside) {
+        EntryCheck result = checks.Take(i);
+        if (result == EntryCheck::ByContent && !ContentMatches(item)) result = EntryCheck::Damaged;
+        if (result == EntryCheck::Damaged) {
             if (failedIndex) *failedIndex = i;
             return false;
         }

@@ -123,8 +123,10 @@ std::unique_ptr<File> OpenHostFile(const std::string& native, const std::string&
         if (errno == EWOULDBLOCK) throw Error(windowsPath + ": the file is in use by another opener (sharing violation)");
         RaiseSystemError(windowsPath, "cannot lock the file", errno);
     }
-    // Truncated only now: a creator that loses to another opener leaves the file alone.
-    if (creation == Creation::CreateAlways && ftruncate(fd, 0) != 0) {
+    // Truncated only now: a creator that loses to another opener leaves the
+    // file alone. An empty file is left as it is (ext4 makes the closing of
+    // a file truncated to nothing wait until its new data is written out).
+    if (creation == Creation::CreateAlways && (fstat(fd, &info) != 0 || info.st_size != 0) && ftruncate(fd, 0) != 0) {
         RaiseSystemError(windowsPath, "cannot truncate the file", errno);
     }
     return file;
