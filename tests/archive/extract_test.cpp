@@ -202,6 +202,28 @@ TEST(Zlib, InflatingStopsAtTheSizeLimit) {
     }
 }
 
+// Contents too large to hold inflate from pieces of their zlib stream; a cut
+// stream or one past the limit is damage.
+TEST(Zlib, InflaterTakesTheStreamInPieces) {
+    std::string content = std::string(300000, 'x');
+    for (int i = 0; i < 200000; ++i) content += std::to_string(i * 7919 % 100003);
+    const std::string packed = test::Zlib(content);
+    auto inflate = [&](size_t length, int64_t limit) {
+        std::string out;
+        ZlibInflater inflater("piece.bin:", limit, [&](const uint8_t* data, size_t size) {
+            out.append(reinterpret_cast<const char*>(data), size);
+        });
+        for (size_t at = 0; at < length; at += 7777) {
+            inflater.Feed(reinterpret_cast<const uint8_t*>(packed.data()) + at, std::min<size_t>(7777, length - at));
+        }
+        inflater.Finish();
+        return out;
+    };
+    EXPECT_TRUE(inflate(packed.size(), kMaxInflatedSize) == content);
+    EXPECT_THROW(inflate(packed.size() - 10, kMaxInflatedSize), EDataDamaged);
+    EXPECT_THROW(inflate(packed.size(), static_cast<int64_t>(content.size()) - 1), EDataDamaged);
+}
+
 TEST(Crc32, StandardValuesOverStreamsAndBigStreams) {
     TMemoryStream m;
     m.WriteBuffer("123456789", 9);
