@@ -161,6 +161,10 @@ TEST(Zlib, CompressAtLevelOneAndBack) {
     EXPECT_EQ(m.Memory()[0], 0x78);
     EXPECT_EQ(m.Memory()[1], 0x01) << "level 1 header";
     EXPECT_LT(m.Size(), static_cast<int64_t>(content.size()));
+    std::string byZlib(content.size(), '\0');  // a zlib stream that zlib itself reads
+    uLongf inflated = static_cast<uLongf>(byZlib.size());
+    EXPECT_EQ(uncompress(reinterpret_cast<Bytef*>(byZlib.data()), &inflated, m.Memory(), static_cast<uLong>(m.Size())), Z_OK);
+    EXPECT_TRUE(byZlib == content);
     DecompressMemoryStream(m);
     EXPECT_EQ(m.Position(), 0);
     EXPECT_EQ(Text(m), content);
