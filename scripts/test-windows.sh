@@ -8,11 +8,13 @@ cd "$(dirname "$0")/.."
 jobs=${JOBS:-2}
 export QI_WINEPREFIX=$PWD/build/wineprefix
 
-build() {  # build DIR TOOLCHAIN TRIPLE: with a static libjpeg for that target
+build() {  # build DIR TOOLCHAIN TRIPLE: with a static libjpeg and libdeflate for that target
   local deps=$PWD/build/deps/$3
   JOBS=$jobs scripts/libjpeg-mingw.sh "$3" "$deps" || return 1
+  JOBS=$jobs scripts/libdeflate-mingw.sh "$3" "$deps" || return 1
   cmake -S . -B "$1" -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$2" \
-    -DJPEG_INCLUDE_DIR="$deps/include" -DJPEG_LIBRARY="$deps/lib/libjpeg.a" >/dev/null &&
+    -DJPEG_INCLUDE_DIR="$deps/include" -DJPEG_LIBRARY="$deps/lib/libjpeg.a" \
+    -DLIBDEFLATE_INCLUDE_DIR="$deps/include" -DLIBDEFLATE_LIBRARY="$deps/lib/libdeflate.a" >/dev/null &&
     cmake --build "$1" -j "$jobs"
 }
 

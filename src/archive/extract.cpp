@@ -1,5 +1,3 @@
-#include <zlib.h>
-
 #include <algorithm>
 #include <climits>
 #include <vector>
@@ -16,25 +14,70 @@ namespace qi {
 
 namespace {
 
-constexpr int64_t kCrcBlock = 0x100000;
-constexpr int64_t kInflateBlock = 1000000;
-// zlib counts in unsigned int; bigger inputs are fed in pieces.
-constexpr int64_t kZlibPiece = 0x40000000;
+// A piece of a stored copy stays in the processor's cache between its read,
+// its CRC and its write.
+constexpr int64_t kCopyPiece = 0x40000;
+// Compressed entries up to this size are inflated in one piece when their
+// content fits in kWholeContent; larger ones stream through zlib.
+constexpr int64_t kWholeInflate = 0x800000;
+constexpr size_t kWholeContent = 0x1000000;
 
 bool IsStepDelimiter(const std::string& name, size_t i) { return IsPathDelimiter(name, i) || name[i] == '/'; }
 
-// Copies the stored bytes of an entry out of the archive.
-void CopyStoredBytes(TVrFileCollection& archive, TVrFile& entry, TStream& dest) {
-    TQsBigStream& stream = *archive.Stream;
-    if (entry.Size < 0 || entry.Offset < 0 || entry.Offset > stream.GetSize() - entry.Size) {
-        throw Error(archive.ArchiveName() + ":" + entry.Name() + ":エントリがアーカイブの外にあります");
+// The stored bytes of an entry, read out of the archive in pieces of a
+// fixed size, with their CRC-32.
+class StoredPieces {
+public:
+    StoredPieces(TVrFileCollection& archive, const TVrFile& entry, int64_t pieceSize)
+        : archive_(archive), entry_(entry), left_(entry.Size) {
+        TQsBigStream& stream = *archive.Stream;
+        if (entry.Size < 0 || entry.Offset < 0 || entry.Offset > stream.GetSize() - entry.Size) {
+            Damaged("エントリがアーカイブの外にあります");
+        }
+        stream.SetPosition(entry.Offset);
+        buffer_.resize(static_cast<size_t>(std::clamp<int64_t>(std::min(pieceSize, entry.Size), 0, INT32_MAX)));
     }
-    stream.SetPosition(entry.Offset);
-    // A count of 0 would mean "everything" to the copy.
-    if (entry.Size > 0 && stream.CopyToStream(dest, entry.Size) != entry.Size) {
-        throw Error(archive.ArchiveName() + ":" + entry.Name() + ":データが足りません");
+    bool AtEnd() const { return left_ == 0; }
+    uint32_t Crc() const { return crc_; }
+    // The next piece; its size is 0 at the end.
+    size_t Next() {
+        int64_t piece = std::min(left_, static_cast<int64_t>(buffer_.size()));
+        if (piece > 0 && archive_.Stream->Read(buffer_.data(), piece) != piece) Damaged("データが足りません");
+        crc_ = Crc32(crc_, buffer_.data(), static_cast<size_t>(piece));
+        left_ -= piece;
+        return static_cast<size_t>(piece);
     }
+    const uint8_t* Data() const { return buffer_.data(); }
+
+private:
+    [[noreturn]] void Damaged(const std::string& what) {
+        throw EDataDamaged(archive_.ArchiveName() + ":" + entry_.Name() + ":" + what);
+    }
+    TVrFileCollection& archive_;
+    const TVrFile& entry_;
+    int64_t left_;
+    uint32_t crc_ = 0;
+    std::vector<uint8_t> buffer_;
+};
+
+// Inflates the stored pieces into sink: in one piece through libdeflate
+// when stream and content are small enough, else through zlib in pieces.
+void InflatePieces(StoredPieces& stored, const std::string& who, const ZlibInflater::Sink& sink) {
+    size_t first = stored.Next();
+    if (stored.AtEnd()) {
+        std::vector<uint8_t> content;
+        if (InflateWhole(stored.Data(), first, content, kWholeContent, who)) {
+            sink(content.data(), content.size());
+            return;
+        }
+    }
+    ZlibInflater inflater(who, kMaxInflatedSize, sink);
+    inflater.Feed(stored.Data(), first);
+    while (!stored.AtEnd()) inflater.Feed(stored.Data(), stored.Next());
+    inflater.Finish();
 }
+
+const char kPartialSuffix[] = ".~qpart";
 
 }  // namespace
 
@@ -53,21 +96,40 @@ void CheckEntryPath(const std::string& name) {
     if (bad) throw Error(name + ":フォルダの外を指すファイル名です");
 }
 
+// The checksum covers the stored bytes, but the content of a loose file
+// (which the writer may have compressed).
+void TVrFileCollection::ExtractEntry(const TVrFile& entry, TStream& dest) {
+    auto* memory = dynamic_cast<TMemoryStream*>(&dest);
+    const bool whole = entry.Stored == 0 && memory;
+    StoredPieces stored(*this, entry, entry.Stored ? kCopyPiece : whole ? entry.Size : kWholeInflate);
+    uint32_t contentCrc = 0;
+    if (entry.Stored) {
+        while (size_t piece = stored.Next()) dest.WriteBuffer(stored.Data(), static_cast<int64_t>(piece));
+        contentCrc = stored.Crc();
+    } else if (whole) {
+        size_t size = stored.Next();
+        if (!stored.AtEnd()) throw EDataDamaged(entry.Name() + ":展開したデータが大きすぎます");
+        memory->Bytes().assign(stored.Data(), stored.Data() + size);
+        DecompressMemoryStream(*memory, entry.Name());
+        if (entry.LooseFile) contentCrc = Crc32(0, memory->Memory(), static_cast<size_t>(memory->Size()));
+    } else {
+        InflatePieces(stored, entry.Name() + ":", [&](const uint8_t* data, size_t size) {
+            dest.WriteBuffer(data, static_cast<int64_t>(size));
+            if (entry.LooseFile) contentCrc = Crc32(contentCrc, data, size);
+        });
+    }
+    uint32_t covered = entry.LooseFile ? contentCrc : stored.Crc();
+    if (entry.Checksum != 0 && covered != entry.Checksum) {
+        throw EDataDamaged(entry.Name() + ":ファイルが壊れています(CRC-32 が一致しません)");
+    }
+}
+
 void TVrFileCollection::ExtractToStream(TStream& dest, const std::string& name) {
     auto* memory = dynamic_cast<TMemoryStream*>(&dest);
     if (memory) memory->Clear();
     int index = Stream ? IndexOf(name) : -1;
     if (index >= 0) {
-        TVrFile& entry = Items(index);
-        if (entry.Stored == 0 && !memory) {
-            TMemoryStream temporary;
-            CopyStoredBytes(*this, entry, temporary);
-            DecompressMemoryStream(temporary, entry.Name());
-            CopyStreamData(dest, temporary, 0);
-        } else {
-            CopyStoredBytes(*this, entry, dest);
-            if (entry.Stored == 0) DecompressMemoryStream(*memory, entry.Name());
-        }
+        ExtractEntry(Items(index), dest);
         dest.SetPosition(0);
         return;
     }
@@ -89,111 +151,18 @@ void TVrFileCollection::ExtractToStream(TStream& dest, const std::string& name) 
     throw Error(name + ":ファイルがありません");
 }
 
-void CompressMemoryStream(TMemoryStream& m) {
-    z_stream z{};
-    if (deflateInit(&z, 1) != Z_OK) throw Error("圧縮を開始できません");
-    std::vector<uint8_t> out;
-    const uint8_t* in = m.Memory();
-    int64_t left = m.Size();
-    int flush = Z_NO_FLUSH;
-    int result = Z_OK;
-    do {
-        if (z.avail_in == 0 && flush == Z_NO_FLUSH) {
-            int64_t piece = std::min(left, kZlibPiece);
-            z.next_in = const_cast<Bytef*>(in);
-            z.avail_in = static_cast<uInt>(piece);
-            in += piece;
-            left -= piece;
-            if (left == 0) flush = Z_FINISH;
+void TVrFileCollection::ExtractToFile(const std::string& name, const std::string& path) {
+    const std::string partial = path + kPartialSuffix;
+    try {
+        {
+            TFileStream file(partial, fmCreate);
+            ExtractToStream(file, name);
         }
-        size_t done = out.size();
-        size_t room = static_cast<size_t>(std::max<int64_t>(deflateBound(&z, z.avail_in), 0x10000));
-        out.resize(done + room);
-        z.next_out = out.data() + done;
-        z.avail_out = static_cast<uInt>(room);
-        result = deflate(&z, flush);
-        out.resize(done + room - z.avail_out);
-    } while (result == Z_OK || result == Z_BUF_ERROR);
-    deflateEnd(&z);
-    if (result != Z_STREAM_END) throw Error("圧縮に失敗しました");
-    m.Bytes() = std::move(out);
-    m.Seek(0, SeekOrigin::End);
-}
-
-void DecompressMemoryStream(TMemoryStream& m, const std::string& entryName, int64_t maxSize) {
-    const std::string who = entryName.empty() ? std::string() : entryName + ":";
-    z_stream z{};
-    if (inflateInit(&z) != Z_OK) throw Error(who + "展開を開始できません");
-    std::vector<uint8_t> out;
-    const uint8_t* in = m.Memory();
-    int64_t left = m.Size();
-    int result = Z_OK;
-    for (;;) {
-        if (z.avail_in == 0 && left > 0) {
-            int64_t piece = std::min(left, kZlibPiece);
-            z.next_in = const_cast<Bytef*>(in);
-            z.avail_in = static_cast<uInt>(piece);
-            in += piece;
-            left -= piece;
-        }
-        size_t done = out.size();
-        if (static_cast<int64_t>(done) > maxSize) {
-            inflateEnd(&z);
-            throw Error(who + "展開したデータが大きすぎます(" + std::to_string(maxSize) + "バイトまで)");
-        }
-        const int64_t block = std::min(kInflateBlock, maxSize + 1 - static_cast<int64_t>(done));
-        out.resize(done + static_cast<size_t>(block));
-        z.next_out = out.data() + done;
-        z.avail_out = static_cast<uInt>(block);
-        result = inflate(&z, Z_NO_FLUSH);
-        out.resize(done + static_cast<size_t>(block) - z.avail_out);
-        if (result == Z_STREAM_END && static_cast<int64_t>(out.size()) <= maxSize) break;
-        bool stuck = result == Z_BUF_ERROR && z.avail_in == 0 && left == 0;
-        if ((result != Z_OK && result != Z_BUF_ERROR) || stuck) {
-            std::string detail = stuck ? "途中で切れています" : z.msg ? z.msg : "zlib " + std::to_string(result);
-            inflateEnd(&z);
-            throw Error(who + "圧縮データが壊れています(" + detail + ")");
-        }
+        if (!platform::RenameFile(partial, path)) throw Error(path + ":ファイルを書き込めません");
+    } catch (...) {
+        platform::RemoveFile(partial);
+        throw;
     }
-    inflateEnd(&z);
-    m.Bytes() = std::move(out);
-    m.SetPosition(0);
-}
-
-uint32_t StreamCrc32(TStream& s) {
-    uLong crc = crc32(0, nullptr, 0);
-    s.SetPosition(0);
-    if (auto* memory = dynamic_cast<TMemoryStream*>(&s)) {
-        for (int64_t done = 0, size = memory->Size(); done < size;) {
-            int64_t piece = std::min(size - done, kCrcBlock);
-            crc = crc32(crc, memory->Memory() + done, static_cast<uInt>(piece));
-            done += piece;
-        }
-        memory->Seek(0, SeekOrigin::End);
-        return static_cast<uint32_t>(crc);
-    }
-    int64_t left = s.Size();
-    std::vector<uint8_t> buffer(static_cast<size_t>(std::clamp<int64_t>(left, 0, kCrcBlock)));
-    while (left > 0) {
-        int64_t got = s.Read(buffer.data(), std::min(left, kCrcBlock));
-        if (got <= 0) break;  // a source that ends early gives the CRC of what it held
-        crc = crc32(crc, buffer.data(), static_cast<uInt>(got));
-        left -= got;
-    }
-    return static_cast<uint32_t>(crc);
-}
-
-uint32_t BigStreamCrc32(TQsBigStream& s, int64_t count, uint8_t* buffer, int64_t bufferSize) {
-    uLong crc = crc32(0, nullptr, 0);
-    int64_t available = s.GetSize() - s.GetPosition();
-    if (count > available) throw Error("データが足りません: CRC-32 の対象がストリームの外にあります");
-    while (count > 0) {
-        int64_t piece = std::min({count, bufferSize, static_cast<int64_t>(UINT_MAX)});
-        if (s.Read(buffer, piece) != piece) throw Error("データが足りません: CRC-32 の対象を読めません");
-        crc = crc32(crc, buffer, static_cast<uInt>(piece));
-        count -= piece;
-    }
-    return static_cast<uint32_t>(crc);
 }
 
 std::string FindArchiveByTitle(const std::string& folder, const std::string& title) {

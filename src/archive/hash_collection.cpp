@@ -43,6 +43,7 @@ void THashCollectionItem::RemoveFromHash() {
 void THashCollectionItem::SetName(const std::string& value) {
     if (value == Name_) return;
     Name_ = value;
+    Key_ = UpperCase(value);
     RemoveFromHash();
     AddToHash();
 }
@@ -78,9 +79,12 @@ THashCollectionItem& THashCollection::AddItem() {
     return *Items_.back();
 }
 
+// Names of one length that begin and end alike share a chain, so a chain may
+// be long: its items are compared by their upper-cased names kept at hand.
 int THashCollection::IndexOf(const std::string& name) const {
+    const std::string key = UpperCase(name);
     for (THashCollectionItem* item = Buckets[static_cast<size_t>(NameHash(name))]; item; item = item->Next) {
-        if (SameText(item->Name(), name)) return item->CachedIndex;
+        if (item->Key_ == key) return item->CachedIndex;
     }
     return -1;
 }

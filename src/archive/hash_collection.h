@@ -43,6 +43,7 @@ protected:
 private:
     friend class THashCollection;
     std::string Name_;
+    std::string Key_;  // the name upper-cased, as names are compared
     THashCollection* Collection_ = nullptr;
     // The item's place in its bucket's chain and in the collection.
     int32_t HashIndex = 0;

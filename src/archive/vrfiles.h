@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "archive/codec.h"
 #include "archive/hash_collection.h"
 #include "streams/big_stream.h"
 #include "streams/stream.h"
@@ -64,8 +65,14 @@ public:
 
     // Fills dest with the content of the entry, or of the loose file of that
     // name below BasePath when the archive lacks it; dest's position is 0
-    // afterwards.
+    // afterwards. Entries pass through fixed buffers whatever their size
+    // (into memory as a whole), and an entry's checksum is checked: damaged
+    // bytes raise EDataDamaged naming the entry.
     void ExtractToStream(TStream& dest, const std::string& name);
+    // The same into the file path (its folder must exist), written under a
+    // name of its own first so that a failed extraction leaves nothing under
+    // path and an older file there is kept.
+    void ExtractToFile(const std::string& name, const std::string& path);
 
     // Writing and checking.
     bool WriteArchive(TQsBigFileStream& dest);
@@ -76,6 +83,9 @@ public:
     bool Verify(int* failedIndex = nullptr);
 
     std::string BasePath;
+    // WriteArchive makes entries ready on this many threads; the archive is
+    // the same whatever the number.
+    int Jobs = 1;
     std::unique_ptr<TQsBigStream> Stream;
     VrProgressEvent OnProgress;
     // Told "エラー:" and the entry's name when writing an entry fails, before
@@ -97,6 +107,9 @@ protected:
 private:
     void CloseArchive();
     void OpenFile(const std::string& fileName, bool treatAsFile, bool appended);
+    // Writes the entry's content into dest and checks its checksum.
+    void ExtractEntry(const TVrFile& entry, TStream& dest);
+    bool ContentMatches(const TVrFile& item);
     std::string SourceName;
 };
 
@@ -116,7 +129,8 @@ void AppendArchiveToExe(const std::string& exeFileName, const std::string& archi
 // stream colon.
 void CheckEntryPath(const std::string& name);
 
-// zlib at level 1 in place; M's position is at its end afterwards.
+// zlib-format compression at the fastest level in place; M's position is at
+// its end afterwards.
 void CompressMemoryStream(TMemoryStream& m);
 // Inflates a zlib stream in place; position 0 afterwards. A damaged or cut
 // stream, or one that inflates to more than maxSize bytes (a few bytes of

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "archive/exe_trailer.h"
+#include "archive/ordered_work.h"
 #include "archive/random.h"
 #include "archive/vexa_probe.h"
 #include "archive/vrfiles.h"
@@ -14,11 +15,11 @@ namespace qi {
 
 namespace {
 
-constexpr int64_t kVerifyBuffer = 0x100000;
+// Stored contents are copied in pieces that stay in the processor's cache
+// between their read, their sum and their write.
+constexpr int64_t kPiece = 0x40000;
 // Extensions of contents that are already compressed; searched as a substring.
 const std::string kMediaExtensions = ".WAV.WMA.OGG.AVI.MPG.MPEG.M1V.WMV.ASF.DAT.";
-
-bool IsReplaced(const TVrFile& item) { return !item.Name().empty() && item.Name()[0] == '/'; }
 
 void Put32(std::string& out, int32_t value) {
     for (int i = 0; i < 4; ++i) out += static_cast<char>(static_cast<uint32_t>(value) >> (8 * i));
@@ -67,6 +68,107 @@ std::string DirectoryHead(size_t count) {
     return out;
 }
 
+// An entry's bytes made in memory before they are appended: compressed (or
+// plain, when compression saved too little) with the checksum they carry.
+// Not ready: the writer copies the content as it is, or takes it from the
+// archive being rewritten.
+struct PackedEntry {
+    bool ready = false;
+    std::vector<uint8_t> bytes;
+    uint8_t stored = 0;
+    uint32_t checksum = 0;
+};
+
+// The checksum covers the bytes as stored, but a loose file's content.
+PackedEntry Compressed(const TVrFile& item, const std::vector<uint8_t>& content, bool plainWhenLittleSaved) {
+    PackedEntry packed;
+    packed.ready = true;
+    packed.bytes = ZlibCompress(content.data(), content.size());
+    // Compression that saves less than a tenth is not worth it.
+    if (plainWhenLittleSaved && static_cast<int64_t>(packed.bytes.size()) > static_cast<int64_t>(content.size()) * 9 / 10) {
+        packed.bytes = content;
+        packed.stored = 1;
+    }
+    const std::vector<uint8_t>& covered = item.LooseFile ? content : packed.bytes;
+    packed.checksum = Crc32(0, covered.data(), covered.size());
+    return packed;
+}
+
+// The file below basePath that holds the entry's content; empty when none.
+std::string ContentPath(const TVrFile& item, const std::string& basePath) {
+    if (basePath.empty()) return std::string();
+    CheckEntryPath(item.Name());
+    std::string path = basePath + item.Name();
+    return platform::FileExists(path) ? path : std::string();
+}
+
+// What can be made of an entry away from the archive being written (on any
+// thread): contents held in memory or on disk that are to be compressed.
+PackedEntry PackEntry(const TVrFile& item, const std::string& basePath) {
+    TMemoryStream content;
+    if (item.SourceStream) {
+        if (item.SourceStream->Size() >= StoreLimit) return PackedEntry();
+        CopyStreamData(content, *item.SourceStream, 0);
+        return Compressed(item, content.Bytes(), false);
+    }
+    std::string path = ContentPath(item, basePath);
+    if (path.empty()) return PackedEntry();
+    TFileStream file(path, fmOpenRead | fmShareDenyWrite);
+    if (!ShouldCompress(item, file)) return PackedEntry();
+    content.LoadFromStream(file);
+    return Compressed(item, content.Bytes(), true);
+}
+
+void WriteBytes(TQsBigStream& dest, const uint8_t* data, int64_t size) {
+    if (size > 0 && dest.Write(data, size) != size) throw Error("書き込みに失敗しました");
+}
+
+// Copies the whole source in pieces and gives the CRC-32 of its bytes.
+uint32_t CopyWithCrc(TStream& source, TQsBigStream& dest) {
+    source.SetPosition(0);
+    std::vector<uint8_t> buffer(kPiece);
+    uint32_t crc = 0;
+    for (int64_t left = source.Size(); left > 0;) {
+        int64_t got = source.Read(buffer.data(), std::min(left, kPiece));
+        if (got <= 0) throw Error("読み込みに失敗しました: データが足りません");
+        crc = Crc32(crc, buffer.data(), static_cast<size_t>(got));
+        WriteBytes(dest, buffer.data(), got);
+        left -= got;
+    }
+    return crc;
+}
+
+// Appends what PackEntry made of the entry, or else its content as it is
+// (contents of StoreLimit and more, media, files not worth compressing), or
+// else its current content from this archive.
+void AppendEntry(TVrFileCollection& archive, TVrFile& item, const PackedEntry& packed, TQsBigFileStream& dest) {
+    item.Stored = 0;
+    std::string path = item.SourceStream ? std::string() : ContentPath(item, archive.BasePath);
+    if (packed.ready) {
+        WriteBytes(dest, packed.bytes.data(), static_cast<int64_t>(packed.bytes.size()));
+        item.Stored = packed.stored;
+        item.Checksum = packed.checksum;
+    } else if (item.SourceStream) {
+        item.Checksum = CopyWithCrc(*item.SourceStream, dest);
+        item.Stored = 1;
+    } else if (!path.empty()) {
+        TFileStream file(path, fmOpenRead | fmShareDenyWrite);
+        item.Checksum = CopyWithCrc(file, dest);
+        item.Stored = 1;
+    } else {
+        TMemoryStream content;
+        archive.ExtractToStream(content, item.Name());
+        if (content.Size() >= StoreLimit) {
+            item.Checksum = CopyWithCrc(content, dest);
+            item.Stored = 1;
+        } else {
+            AppendEntry(archive, item, Compressed(item, content.Bytes(), false), dest);
+        }
+    }
+    if (path.empty()) return;
+    if (auto time = platform::GetFileDosTime(path)) item.FileTime = static_cast<int32_t>(*time);
+}
+
 }  // namespace
 
 bool ShouldCompress(const TVrFile& item, TStream& content) {
@@ -77,60 +179,7 @@ bool ShouldCompress(const TVrFile& item, TStream& content) {
 }
 
 void TVrFileCollection::WriteEntryData(TVrFile& item, TQsBigFileStream& dest) {
-    item.Stored = 0;
-    if (item.SourceStream) {
-        TStream& source = *item.SourceStream;
-        if (source.Size() >= StoreLimit) {
-            dest.CopyFromStream(source, 0);
-            item.Checksum = StreamCrc32(source);
-            item.Stored = 1;
-        } else {
-            if (item.LooseFile) item.Checksum = StreamCrc32(source);
-            TMemoryStream packed;
-            CopyStreamData(packed, source, 0);
-            CompressMemoryStream(packed);
-            dest.CopyFromStream(packed, 0);
-            if (!item.LooseFile) item.Checksum = StreamCrc32(packed);
-        }
-        return;
-    }
-    std::string path = BasePath.empty() ? std::string() : BasePath + item.Name();
-    if (!path.empty()) CheckEntryPath(item.Name());
-    if (!path.empty() && platform::FileExists(path)) {
-        {
-            TFileStream file(path, fmOpenRead | fmShareDenyWrite);
-            if (ShouldCompress(item, file)) {
-                if (item.LooseFile) item.Checksum = StreamCrc32(file);
-                TMemoryStream packed;
-                CopyStreamData(packed, file, 0);
-                CompressMemoryStream(packed);
-                // Compression that saves less than a tenth is not worth it.
-                if (packed.Size() > file.Size() * 9 / 10) {
-                    packed.Clear();
-                    CopyStreamData(packed, file, 0);
-                    item.Stored = 1;
-                }
-                dest.CopyFromStream(packed, 0);
-                if (!item.LooseFile) item.Checksum = StreamCrc32(packed);
-            } else {
-                dest.CopyFromStream(file, 0);
-                item.Stored = 1;
-                item.Checksum = StreamCrc32(file);
-            }
-        }
-        if (auto time = platform::GetFileDosTime(path)) item.FileTime = static_cast<int32_t>(*time);
-        return;
-    }
-    // Neither in memory nor on disk: the current content from this archive.
-    TMemoryStream content;
-    ExtractToStream(content, item.Name());
-    if (content.Size() >= StoreLimit) {
-        item.Stored = 1;
-    } else {
-        CompressMemoryStream(content);
-    }
-    item.Checksum = StreamCrc32(content);
-    dest.CopyFromStream(content, 0);
+    AppendEntry(*this, item, PackEntry(item, BasePath), dest);
 }
 
 bool TVrFileCollection::WriteArchive(TQsBigFileStream& dest) {
@@ -147,6 +196,11 @@ bool TVrFileCollection::WriteArchive(TQsBigFileStream& dest) {
     const size_t n = entries.size();
     WriteAll(dest, std::string((n + 1) * 8 + n + n * 4 + n * 4 + n, '\0'));
 
+    // Entries are compressed ahead on the worker threads and appended here
+    // in order.
+    const int threads = Jobs > 1 ? Jobs : 0;
+    OrderedWork<PackedEntry> packing(static_cast<int>(n), threads, 2 * threads,
+                                     [&](int k, int) { return PackEntry(Items(indices[static_cast<size_t>(k)]), BasePath); });
     std::vector<int64_t> offsets;
     for (size_t k = 0; k < n; ++k) {
         TVrFile& item = Items(indices[k]);
@@ -156,7 +210,7 @@ bool TVrFileCollection::WriteArchive(TQsBigFileStream& dest) {
         const int64_t before = dest.GetPosition();
         offsets.push_back(before - start);
         try {
-            WriteEntryData(item, dest);
+            AppendEntry(*this, item, packing.Take(static_cast<int>(k)), dest);
         } catch (...) {
             if (OnEntryError) OnEntryError("エラー:" + item.Name());
             throw;
@@ -184,6 +238,23 @@ bool TVrFileCollection::MergeUpdate(TVrFileCollection& update) {
     // behind are covered by a replaced-style entry "/" instead of silently
     // growing the last entry.
     const int64_t dataEnd = EOFEntry ? EOFEntry->Offset : -1;
+    // Stored bytes are copied as they are, never recompressed; entries that
+    // lie one after another in the update are copied in one piece.
+    struct Run {
+        int64_t from = 0, size = 0;
+        const TVrFile* first = nullptr;
+    } run;
+    auto copyRun = [&] {
+        if (run.size > 0) {
+            update.Stream->SetPosition(run.from);
+            Stream->SetPosition(Stream->GetSize());
+            if (Stream->CopyFrom(*update.Stream, run.size) != run.size) {
+                throw Error(update.ArchiveName() + ":" + run.first->Name() + ":データが足りません");
+            }
+        }
+        run = Run();
+    };
+    int64_t end = Stream->GetSize();
     bool changed = false;
     for (int u = 0; u < update.Count(); ++u) {
         TVrFile& source = update.Items(u);
@@ -200,21 +271,26 @@ bool TVrFileCollection::MergeUpdate(TVrFileCollection& update) {
         changed = true;
         if (j >= 0) Items(j).SetName("/" + Items(j).Name());
         TVrFile& added = Add(source.Name());
-        added.Offset = Stream->GetSize();
+        added.Offset = end;
         added.Size = source.Size;
         added.Checksum = source.Checksum;
         added.FileTime = source.FileTime;
         added.Stored = source.Stored;
         bool cancel = false;
         if (OnProgress) OnProgress(*this, &added, source.Size, u, update.Count(), cancel);
-        if (cancel) return true;
-        // Stored bytes are copied as they are, never recompressed.
-        update.Stream->SetPosition(source.Offset);
-        Stream->SetPosition(added.Offset);
-        if (source.Size > 0 && Stream->CopyFrom(*update.Stream, source.Size) != source.Size) {
-            throw Error(update.ArchiveName() + ":" + source.Name() + ":データが足りません");
+        if (cancel) {
+            copyRun();
+            return true;
         }
+        if (run.size > 0 && source.Offset != run.from + run.size) copyRun();
+        if (run.size == 0) {
+            run.from = source.Offset;
+            run.first = &source;
+        }
+        run.size += source.Size;
+        end += source.Size;
     }
+    copyRun();
     if (!changed) return false;
 
     if (EOFEntry) {
@@ -245,38 +321,6 @@ bool TVrFileCollection::MergeUpdate(TVrFileCollection& update) {
     if (!platform::RenameFile(temporary, sideCar)) {
         platform::RemoveFile(temporary);
         throw Error(sideCar + ":ファイルを書き込めません");
-    }
-    return true;
-}
-
-bool TVrFileCollection::Verify(int* failedIndex) {
-    if (failedIndex) *failedIndex = -1;
-    if (!Stream) return false;
-    // Every entry but the end sentinel is walked, also when a merge has
-    // dropped the sentinel and the last item is a real entry.
-    const int count = Count();
-    const int walked = count > 0 && Items(count - 1).Name() == kEOFEntryName ? count - 1 : count;
-    const int64_t streamSize = Stream->GetSize();
-    std::vector<uint8_t> buffer;  // 1 MiB, or the whole data when smaller
-    for (int i = 0; i < walked; ++i) {
-        TVrFile& item = Items(i);
-        if (i % 10 == 9 && OnProgress) {
-            bool cancel = false;
-            OnProgress(*this, &item, item.Size, i, walked, cancel);
-            if (cancel) return true;
-        }
-        if (item.Checksum == 0 || IsReplaced(item) || item.Name() == kEOFEntryName) continue;
-        bool inside = item.Offset >= 0 && item.Size >= 0 && item.Offset <= streamSize - item.Size;
-        if (inside) {
-            if (buffer.empty()) buffer.resize(static_cast<size_t>(std::clamp<int64_t>(streamSize, 1, kVerifyBuffer)));
-            Stream->SetPosition(item.Offset);
-            inside = BigStreamCrc32(*Stream, item.Size, buffer.data(), static_cast<int64_t>(buffer.size())) ==
-                     item.Checksum;
-        }
-        if (!inside) {
-            if (failedIndex) *failedIndex = i;
-            return false;
-        }
     }
     return true;
 }

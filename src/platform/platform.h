@@ -38,6 +38,12 @@ public:
 // (sharing violations included).
 std::unique_ptr<File> OpenFile(const std::string& path, Access access, Share share,
                                Disposition disposition, bool writeThrough = false);
+// Copies up to count bytes from source's position to dest's position inside
+// the kernel, where the system offers such a copy between two files (Linux:
+// copy_file_range); both positions advance by the bytes copied, which are
+// returned. 0 where it cannot (another system, a file system without it, the
+// end of source): the caller copies the rest through a buffer of its own.
+int64_t KernelCopy(File& source, File& dest, int64_t count);
 
 constexpr uint32_t kAttrReadOnly = 0x01;
 constexpr uint32_t kAttrHidden = 0x02;

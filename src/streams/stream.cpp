@@ -175,9 +175,14 @@ int64_t CopyStreamData(TStream& dest, TStream& source, int64_t count) {
         memory->Seek(count, SeekOrigin::Current);
         return count;
     }
-    std::vector<uint8_t> buffer = AllocateCopyBuffer(std::min(count, kCopyBufferMax));
+    int64_t remaining = count;
+    auto* fileSource = dynamic_cast<TFileStream*>(&source);
+    auto* fileDest = dynamic_cast<TFileStream*>(&dest);
+    if (fileSource && fileDest) remaining -= fileSource->KernelCopyTo(*fileDest, count);
+    if (remaining == 0) return count;
+    std::vector<uint8_t> buffer = AllocateCopyBuffer(std::min(remaining, kCopyBufferMax));
     int64_t bufferSize = static_cast<int64_t>(buffer.size());
-    for (int64_t remaining = count; remaining > 0;) {
+    while (remaining > 0) {
         int64_t got = source.Read(buffer.data(), std::min(bufferSize, remaining));
         if (got <= 0) SourceRanDry();
         dest.WriteBuffer(buffer.data(), got);

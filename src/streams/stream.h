@@ -73,6 +73,9 @@ public:
     void SetSize(int64_t size) override;
     void Flush() { file_->Flush(); }
     const std::string& FileName() const { return fileName_; }
+    // Copies up to count bytes to dest inside the kernel where the system
+    // can; returns the bytes copied (see platform::KernelCopy).
+    int64_t KernelCopyTo(TFileStream& dest, int64_t count) { return platform::KernelCopy(*file_, *dest.file_, count); }
 
 private:
     std::string fileName_;
@@ -94,8 +97,9 @@ private:
 };
 
 // Copies count bytes from source's position to dest; a count of 0 copies the
-// whole source from its start. Raises an error when the source runs dry
-// before count bytes arrived. Returns the count copied.
+// whole source from its start. Between two files the kernel copies where it
+// can. Raises an error when the source runs dry before count bytes arrived.
+// Returns the count copied.
 int64_t CopyStreamData(TStream& dest, TStream& source, int64_t count);
 
 }  // namespace qi

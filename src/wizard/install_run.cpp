@@ -220,12 +220,11 @@ void TFormType::WriteLooseFiles(TVrFileCollection& archive, const std::string& f
             }
         }
         platform::CreateFolders(ExtractFilePath(dest));
-        TMemoryStream content;
-        archive.ExtractToStream(content, entry.Name());
-        if (entry.Checksum != StreamCrc32(content)) throw Error("ファイルが壊れています");
         try {
             ClearReadOnly(dest);
-            content.SaveToFile(dest);
+            archive.ExtractToFile(entry.Name(), dest);
+        } catch (const EDataDamaged&) {
+            throw;  // the run stops with the damage warning
         } catch (const Error&) {
             throw Error(dest + "\r\nファイルが作成できません");
         }
@@ -287,6 +286,15 @@ public:
 private:
     bool Aborted() const { return f_.ModalResult == TModalResult::mrAbort; }
 
+    // Damaged data stops the run with the warning to install again.
+    bool Damaged() {
+        f_.Ask(BoxReason::Failure,
+               "ファイルの内容が正しくありません\r\nインストールしなおしてください\r\n"
+               "何度も失敗する場合は、スキャンディスクを実行して\r\nハードディスクに異常がないか調べてください");
+        f_.ModalResult = TModalResult::mrAbort;
+        return false;
+    }
+
     // An update always merges its archive: its data size is counted whether
     // or not the data component was chosen.
     void OpenDestination() {
@@ -312,7 +320,13 @@ private:
         if (!s_.ExtractFiles && !f_.CopyPlainFiles(folder_)) return false;
         if (dest_ && (f_.CheckData.Checked || s_.UpdateMode) && !MergeData(archive)) return false;
         if (update_) update_->KeepInstalledEntries(*dest_);
-        if (s_.ExtractFiles) f_.WriteLooseFiles(archive, folder_, update_ ? update_->TargetName() : "");
+        if (s_.ExtractFiles) {
+            try {
+                f_.WriteLooseFiles(archive, folder_, update_ ? update_->TargetName() : "");
+            } catch (const EDataDamaged&) {
+                return Damaged();
+            }
+        }
         return true;
     }
 
@@ -346,13 +360,7 @@ private:
             f_.OnCheckProgress(index, count, cancel);
         };
         f_.LabelCopyCap.Caption = "データファイルをチェックしています";
-        if (!dest_->Verify()) {
-            f_.Ask(BoxReason::Failure,
-                   "ファイルの内容が正しくありません\r\nインストールしなおしてください\r\n"
-                   "何度も失敗する場合は、スキャンディスクを実行して\r\nハードディスクに異常がないか調べてください");
-            f_.ModalResult = TModalResult::mrAbort;
-            return false;
-        }
+        if (!dest_->Verify()) return Damaged();
         return !Aborted();
     }
 

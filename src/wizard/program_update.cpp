@@ -20,10 +20,7 @@ void WriteEntryToWorkFolder(TVrFileCollection& from, const TVrFile& entry, const
     CheckEntryPath(entry.Name());
     std::string path = workFolder + entry.Name();
     platform::CreateFolders(ExtractFilePath(path));
-    {
-        TFileStream file(path, fmCreate);
-        from.ExtractToStream(file, entry.Name());
-    }
+    from.ExtractToFile(entry.Name(), path);
     platform::SetFileDosTime(path, static_cast<uint32_t>(entry.FileTime));
     TVrFile& added = dest.Add(entry.Name());
     added.FileTime = entry.FileTime;

@@ -118,6 +118,38 @@ TEST(Extract, DamagedZlibStreamNamesTheEntry) {
     }
 }
 
+// Every extraction checks the checksum: over the stored bytes, or over the
+// content of a loose file. A damaged entry leaves no file, and an older file
+// of its name stays; contents too large to hold stream through zlib.
+TEST(Extract, ChecksumsAreCheckedAndDamageLeavesNoFile) {
+    ScratchFolder folder;
+    std::string text = "loose text\n";
+    for (int i = 0; i < 9; ++i) text += text;
+    std::string big(20 << 20, '\0');
+    for (size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>("scenario"[i % 8] + (i >> 20));
+    TestEntry damaged{"damaged.txt", "stored bytes", true, 0, test::Crc("stored bytes") ^ 1};
+    TestEntry loose{"loose.txt", text, false, 0, test::Crc(text), 1};
+    TestEntry large{"large.txt", big, false, 0, test::Crc(test::Zlib(big))};
+    test::WriteBytes(folder / "game.dat", Archive({damaged, loose, large}, 102));
+    TVrFileCollection archive;
+    archive.Open(folder / "game.dat");
+
+    TMemoryStream m;
+    std::string message = ErrorOf([&] { archive.ExtractToStream(m, "damaged.txt"); });
+    EXPECT_EQ(message.rfind("damaged.txt:", 0), 0u) << message;
+    test::WriteBytes(folder / "damaged.txt", "older file");
+    EXPECT_THROW(archive.ExtractToFile("damaged.txt", folder / "damaged.txt"), EDataDamaged);
+    EXPECT_EQ(test::ReadBytes(folder / "damaged.txt"), "older file");
+    EXPECT_EQ(platform::ListDirectory(folder.Path()).size(), 2u) << "no partial file";
+
+    archive.ExtractToFile("loose.txt", folder / "loose.txt");
+    EXPECT_EQ(test::ReadBytes(folder / "loose.txt"), text);
+    archive.ExtractToFile("large.txt", folder / "large.txt");
+    EXPECT_TRUE(test::ReadBytes(folder / "large.txt") == big);
+    archive.Delete(0);
+    EXPECT_TRUE(archive.Verify()) << "a loose entry is verified by its content";
+}
+
 TEST(Zlib, CompressAtLevelOneAndBack) {
     TMemoryStream m;
     std::string content;
@@ -129,6 +161,10 @@ TEST(Zlib, CompressAtLevelOneAndBack) {
     EXPECT_EQ(m.Memory()[0], 0x78);
     EXPECT_EQ(m.Memory()[1], 0x01) << "level 1 header";
     EXPECT_LT(m.Size(), static_cast<int64_t>(content.size()));
+    std::string byZlib(content.size(), '\0');  // a zlib stream that zlib itself reads
+    uLongf inflated = static_cast<uLongf>(byZlib.size());
+    EXPECT_EQ(uncompress(reinterpret_cast<Bytef*>(byZlib.data()), &inflated, m.Memory(), static_cast<uLong>(m.Size())), Z_OK);
+    EXPECT_TRUE(byZlib == content);
     DecompressMemoryStream(m);
     EXPECT_EQ(m.Position(), 0);
     EXPECT_EQ(Text(m), content);
@@ -168,6 +204,28 @@ TEST(Zlib, InflatingStopsAtTheSizeLimit) {
             EXPECT_EQ(std::string(e.what()).rfind("zeros.bin:", 0), 0u) << e.what();
         }
     }
+}
+
+// Contents too large to hold inflate from pieces of their zlib stream; a cut
+// stream or one past the limit is damage.
+TEST(Zlib, InflaterTakesTheStreamInPieces) {
+    std::string content = std::string(300000, 'x');
+    for (int i = 0; i < 200000; ++i) content += std::to_string(i * 7919 % 100003);
+    const std::string packed = test::Zlib(content);
+    auto inflate = [&](size_t length, int64_t limit) {
+        std::string out;
+        ZlibInflater inflater("piece.bin:", limit, [&](const uint8_t* data, size_t size) {
+            out.append(reinterpret_cast<const char*>(data), size);
+        });
+        for (size_t at = 0; at < length; at += 7777) {
+            inflater.Feed(reinterpret_cast<const uint8_t*>(packed.data()) + at, std::min<size_t>(7777, length - at));
+        }
+        inflater.Finish();
+        return out;
+    };
+    EXPECT_TRUE(inflate(packed.size(), kMaxInflatedSize) == content);
+    EXPECT_THROW(inflate(packed.size() - 10, kMaxInflatedSize), EDataDamaged);
+    EXPECT_THROW(inflate(packed.size(), static_cast<int64_t>(content.size()) - 1), EDataDamaged);
 }
 
 TEST(Crc32, StandardValuesOverStreamsAndBigStreams) {

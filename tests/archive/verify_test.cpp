@@ -42,8 +42,11 @@ TEST(Verify, FlippedByteFailsAtItsEntryAndProgressComesEveryTenth) {
     test::WriteBytes(folder / "bad.dat", bytes);
     TVrFileCollection bad;
     bad.Open(folder / "bad.dat");
-    EXPECT_FALSE(bad.Verify(&failed));
-    EXPECT_EQ(failed, 17);
+    for (int jobs : {1, 3}) {  // checked ahead on worker threads: the same first failure
+        bad.Jobs = jobs;
+        EXPECT_FALSE(bad.Verify(&failed));
+        EXPECT_EQ(failed, 17);
+    }
     // Cancelled before reaching the damage: the result so far.
     bad.OnProgress = [](TVrFileCollection&, TVrFile*, int64_t, int, int, bool& cancel) { cancel = true; };
     EXPECT_TRUE(bad.Verify());

@@ -15,7 +15,9 @@ head -c 70000 /dev/urandom >src/ソフト/bgm.ogg
 echo "read me" >src/readme.txt
 touch -d '2024-05-06 07:08:10' src/script/main.txt
 
-"${qpack[@]}" create game.dat src --loose 'README.*' 2>err.txt; check "create" 0 $?
+"${qpack[@]}" create game.dat src --loose 'README.*' --loose 'script/*' 2>err.txt; check "create" 0 $?
+"${qpack[@]}" create game1.dat src --loose 'README.*' --loose 'script/*' --jobs 1 2>err.txt; check "create --jobs 1" 0 $?
+cmp -s game.dat game1.dat && echo "ok: one job writes the same archive" || fail "--jobs changes the archive"
 "${qpack[@]}" list game.dat >list.txt 2>err.txt; check "list" 0 $?
 contains "list names sub-folder entries" list.txt 'script\main.txt'
 "${qpack[@]}" list --json game.dat >list.json 2>err.txt; check "list --json" 0 $?
@@ -41,6 +43,16 @@ size=$(stat -c %s bad.dat)
 printf 'X' | dd of=bad.dat bs=1 seek=$((size - 100)) conv=notrunc 2>/dev/null
 "${qpack[@]}" verify bad.dat 2>err.txt; check "verify damaged" 1 $?
 contains "damaged entry named" err.txt 'bgm.ogg'
+"${qpack[@]}" extract bad.dat badout 2>err.txt; check "extract damaged" 1 $?
+contains "damaged entry named by extract" err.txt 'bgm.ogg'
+[ -z "$(find badout -name '*bgm*')" ] && echo "ok: no damaged file left" || fail "damaged file left"
+"${qpack[@]}" cat bad.dat 'ソフト\bgm.ogg' >cat.txt 2>err.txt; check "cat damaged" 1 $?
+[ ! -s cat.txt ] && echo "ok: cat writes nothing damaged" || fail "cat wrote damaged bytes"
+
+# Lookup ignores case: names that differ only in case are refused.
+mkdir -p twins && echo a >twins/Index.html && echo b >twins/index.html
+"${qpack[@]}" create twins.dat twins 2>err.txt; check "names differing in case" 1 $?
+contains "both names" err.txt "'Index.html' and 'index.html'"
 
 # An update with one newer and one new file, merged into the data file.
 cp -r src upd

@@ -256,20 +256,27 @@ TEST_F(InstallRun, ExtractFilesWritesLooseEntries) {
     EXPECT_EQ(saved.InstalledFileCount(), 5);
 }
 
+// A damaged loose file stops the run with the damage warning; neither it nor
+// its partial copy is left, and an older file of that name is kept.
 TEST_F(InstallRun, ExtractFilesRefusesDamagedAndEscapingEntries) {
     settings.ExtractFiles = true;
     test::TestEntry damaged = Entry("bad.txt", "content", Dos(2021, 3, 1), 1);
-    damaged.checksum = 0;
-    PutArchive({damaged});
+    damaged.checksum ^= 1;
+    PutArchive({Entry("good.txt", "good", Dos(2021, 3, 1), 1), damaged});
+    Put(target / "bad.txt", "old");
+    platform::SetFileDosTime(target / "bad.txt", static_cast<uint32_t>(Dos(2019, 3, 1)));
+    boxes.answers = {R::mrOk};
     Create();
-    try {
-        form->ShowPage(WizardPage::Copy);
-        ADD_FAILURE() << "damage not noticed";
-    } catch (const Error& e) {
-        EXPECT_EQ(std::string(e.what()), "ファイルが壊れています");
-    }
+    form->ShowPage(WizardPage::Copy);
+    ASSERT_EQ(boxes.asked.size(), 1u);
+    EXPECT_EQ(boxes.asked[0].kind, TMsgDlgType::mtWarning);
+    EXPECT_EQ(boxes.asked[0].text.rfind("ファイルの内容が正しくありません\r\n", 0), 0u);
+    EXPECT_EQ(form->ModalResult, R::mrAbort);
     EXPECT_EQ(PageName(*form), "copy");
-    EXPECT_FALSE(platform::FileExists(target / "bad.txt"));
+    EXPECT_EQ(ReadBytes(target / "good.txt"), "good");
+    EXPECT_EQ(ReadBytes(target / "bad.txt"), "old");
+    EXPECT_EQ(platform::ListDirectory(target.Path()).size(), 2u) << "no partial file";
+    EXPECT_FALSE(platform::FileExists(target / "install.dat"));
 
     archive->Open("");
     PutArchive({Entry("..\\outside.txt", "x", Dos(2021, 3, 1), 1)});

@@ -3,6 +3,9 @@
 #include <cstring>
 #include <string>
 #include <vector>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 #include "cli.h"
 #include "platform/platform.h"
@@ -82,6 +85,13 @@ int Run(const std::vector<std::string>& args) {
 }  // namespace qpack
 
 int main(int argc, char** argv) {
+#ifdef __GLIBC__
+    // Archive entries pass through buffers of some hundred KiB, made and
+    // freed by the thousand: freed memory is kept for the next entry rather
+    // than handed back to the system and faulted in again.
+    mallopt(M_MMAP_THRESHOLD, 32 << 20);
+    mallopt(M_TRIM_THRESHOLD, 64 << 20);
+#endif
     qi::platform::SetBinaryStdout();
     return qpack::Run(std::vector<std::string>(argv + 1, argv + argc));
 }

@@ -78,6 +78,8 @@ public:
         if (fdatasync(fd_) != 0 && errno != EINVAL) RaiseSystemError(name_, "flush failed", errno);
     }
 
+    int Descriptor() const { return fd_; }
+
 private:
     int fd_;
     std::string name_;
@@ -99,6 +101,8 @@ int LockFor(Access access, Share share) {
 
 }  // namespace
 
+int HostDescriptor(File& file) { return static_cast<HostFile&>(file).Descriptor(); }
+
 bool IsReadOnlyFile(const std::string& native) {
     struct stat info;
     return stat(native.c_str(), &info) == 0 && !S_ISDIR(info.st_mode) && !(info.st_mode & S_IWUSR);
@@ -119,8 +123,10 @@ std::unique_ptr<File> OpenHostFile(const std::string& native, const std::string&
         if (errno == EWOULDBLOCK) throw Error(windowsPath + ": the file is in use by another opener (sharing violation)");
         RaiseSystemError(windowsPath, "cannot lock the file", errno);
     }
-    // Truncated only now: a creator that loses to another opener leaves the file alone.
-    if (creation == Creation::CreateAlways && ftruncate(fd, 0) != 0) {
+    // Truncated only now: a creator that loses to another opener leaves the
+    // file alone. An empty file is left as it is (ext4 makes the closing of
+    // a file truncated to nothing wait until its new data is written out).
+    if (creation == Creation::CreateAlways && (fstat(fd, &info) != 0 || info.st_size != 0) && ftruncate(fd, 0) != 0) {
         RaiseSystemError(windowsPath, "cannot truncate the file", errno);
     }
     return file;

@@ -18,4 +18,7 @@ std::unique_ptr<File> OpenHostFile(const std::string& native, const std::string&
 // also for administrators; the attribute is the missing owner write bit.
 bool IsReadOnlyFile(const std::string& native);
 
+// The descriptor of a file that OpenHostFile opened.
+int HostDescriptor(File& file);
+
 }  // namespace qi::platform::posix
