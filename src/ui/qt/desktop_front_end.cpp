@@ -1,0 +1,29 @@
+// The desktop front end on the program's own display.
+#include "ui/qt/desktop_front_end.h"
+
+#include <QApplication>
+#include <clocale>
+#include <cstdio>
+
+#include "ui/handing_over.h"
+#include "ui/qt/qt_host.h"
+
+namespace qi {
+
+int RunDesktopFrontEnd(const TSetupStart& start, const TPictureRequest& pictures) {
+    int argc = 1;
+    char name[] = "qinstall";
+    char* argv[] = {name, nullptr};
+    QApplication application(argc, argv);
+    // Qt takes the user's locale; the models format numbers the C way.
+    std::setlocale(LC_NUMERIC, "C");
+    HandingOver<QtHost> host(start.ProgramFile);
+    TPictureHost picturing(host, pictures, start.ProgramFile, SavePictureAsPng);
+    TSetupApp app(picturing, start);
+    TSetupOutcome outcome = app.Run();
+    std::string why = EndReasonText(outcome.End);
+    if (!why.empty()) std::fprintf(stderr, "%s\n", why.c_str());
+    return host.ExitCodeFor(outcome);
+}
+
+}  // namespace qi
