@@ -54,3 +54,6 @@ if [ -e "$target" ]; then echo "   the install folder is still there"; exit 1; f
 echo "   the install folder is gone; shortcuts left: $(find "$QINSTALL_ROOT" -name '*.desktop' | wc -l)"
 grep -qF 'InstallPath' "$QINSTALL_ROOT/registry.txt" && { echo "   InstallPath still recorded"; exit 1; }
 echo "   InstallPath removed from the registry store"
+
+echo "== the sample disc in windows: on a desktop, run (add --terminal to answer on the terminal instead)"
+echo "   QINSTALL_ROOT=$build/demo/root $build/demo/disc/setup"

@@ -1,7 +1,9 @@
 // The backdrop and the wizard as windows, clicked through whole runs.
 #include <gtest/gtest.h>
 
+#include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QRadioButton>
 #include <QTest>
 
@@ -63,6 +65,13 @@ TEST_F(DesktopRun, AnInstallationClickedThroughPageByPage) {
         Next();
     });
     robot.OnPage("seldir", [this] {
+        // A folder opened in the list gets the proposed sub-folder appended.
+        auto* list = Child<QListWidget>("FormType", "Directory");
+        auto found = list->findItems(QStringLiteral("users"), Qt::MatchEndsWith);
+        ASSERT_EQ(found.size(), 1);
+        list->setCurrentItem(found[0]);
+        QTest::keyClick(list, Qt::Key_Return);
+        EXPECT_EQ(Child<QLineEdit>("FormType", "EditDir")->text(), QStringLiteral("C:\\users\\QiWizardGames\\Game"));
         TypeFolder(TypedFolder());
         Snapshot("FormType", "wizard-5-seldir");
         Next();
@@ -98,9 +107,14 @@ TEST_F(DesktopRun, AnInstallationClickedThroughPageByPage) {
     EXPECT_TRUE(LinkExists(MenuFolder(), settings.Title + Core("のアンインストール")));
 }
 
-TEST_F(DesktopRun, AbortDuringTheCopyAnsweredNoThenYes) {
+TEST_F(DesktopRun, TheCloseBoxAndAbortDuringTheCopyAskFirst) {
     for (int i = 0; i < 40; ++i) PutSourceFiles({{"file" + std::to_string(i) + ".txt", "content"}});
     PutArchive({Entry("scene.txt", "scene", Dos(2020, 1, 1))});
+    // The close box asks first; No keeps the wizard on its page.
+    robot.OnPage("file", [] { Window("FormType")->close(); });
+    robot.Answer("No", [] {
+        EXPECT_EQ(Child<QLabel>("MessageBox", "qt_msgbox_label")->text(), QString::fromUtf8("インストールを中断しますか？"));
+    });
     robot.OnPage("file", [] { Next(); });
     robot.OnPage("seldir", [this] {
         TypeFolder(TypedFolder());

@@ -15,6 +15,8 @@ int RunDesktopFrontEnd(const TSetupStart& start, const TPictureRequest& pictures
     char name[] = "qinstall";
     char* argv[] = {name, nullptr};
     QApplication application(argc, argv);
+    // The windows run their own loops; none of them ends the program.
+    QApplication::setQuitOnLastWindowClosed(false);
     // Qt takes the user's locale; the models format numbers the C way.
     std::setlocale(LC_NUMERIC, "C");
     HandingOver<QtHost> host(start.ProgramFile);

@@ -1,5 +1,6 @@
 #include "ui/qt/folder_lists.h"
 
+#include <QKeyEvent>
 #include <algorithm>
 
 #include "platform/platform.h"
@@ -33,6 +34,12 @@ FolderList::FolderList(QWidget* parent) : QListWidget(parent) {
     connect(this, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
         if (OnPick) OnPick(item->data(Qt::UserRole).toByteArray().toStdString());
     });
+}
+
+void FolderList::keyPressEvent(QKeyEvent* event) {
+    if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter) return QListWidget::keyPressEvent(event);
+    event->accept();
+    if (currentItem()) emit itemActivated(currentItem());
 }
 
 void FolderList::AddFolder(const std::string& name, const std::string& path, int depth) {

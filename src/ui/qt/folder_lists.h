@@ -17,6 +17,10 @@ public:
     // A folder opened with a double click or Enter.
     std::function<void(const std::string& folder)> OnPick;
 
+protected:
+    // Enter opens the folder and goes no further (not to the default button).
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     void AddFolder(const std::string& name, const std::string& path, int depth);
     std::string shown_;
