@@ -56,4 +56,4 @@ grep -qF 'InstallPath' "$QINSTALL_ROOT/registry.txt" && { echo "   InstallPath s
 echo "   InstallPath removed from the registry store"
 
 echo "== the sample disc in windows: on a desktop, run (add --terminal to answer on the terminal instead)"
-echo "   QINSTALL_ROOT=$build/demo/root $build/demo/disc/setup"
+echo "   QINSTALL_ROOT=$sandbox/root $sandbox/disc/setup"
