@@ -61,6 +61,7 @@ TEST_F(DesktopRun, AnInstallationClickedThroughPageByPage) {
     robot.OnPage("file", [] {
         Click("FormType", "CheckData");
         EXPECT_TRUE(Child<QAbstractButton>("FormType", "CheckData")->isChecked());
+        EXPECT_TRUE(Child<QLabel>("FormType", "LabelSize")->text().contains(QStringLiteral("4.00 MB")));
         Snapshot("FormType", "wizard-4-file");
         Next();
     });
