@@ -20,6 +20,7 @@ linux: setup
 test-linux: linux
 	@echo "== Linux tests"
 	@cd $(LINUX_BUILD) && ctest --output-on-failure -j $(JOBS)
+	@echo "   pictures of the windows the tests drove: $(LINUX_BUILD)/pictures/*.png"
 
 test-windows: setup
 	@echo "== Windows build and tests under Wine"

@@ -107,6 +107,6 @@ grep -qF 'InstallPath' "$QINSTALL_ROOT/registry.txt" && { echo "   InstallPath s
 echo "   InstallPath removed from the registry store"
 
 "$sandbox/insert-disc" 1 >/dev/null
-echo "== try it yourself: disc 1 is in the drive again"
+echo "== try it yourself, disc 1 is in the drive again: on a desktop in windows (add --terminal to answer on the terminal)"
 echo "   QINSTALL_ROOT=$QINSTALL_ROOT $drive/setup"
-echo "   (when the wizard asks for disc 2, run $sandbox/insert-disc 2 in another terminal, then answer o)"
+echo "   (when the wizard asks for disc 2, run $sandbox/insert-disc 2, then answer OK)"

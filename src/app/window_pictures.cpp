@@ -1,9 +1,6 @@
-// The launcher and the backdrop drawn as pictures, the way their windows
-// show them.
+// The launcher and the backdrop created with their title image, and drawn
+// as pictures the way their windows show them.
 #include "app/window_pictures.h"
-
-#include "app/start_forms.h"
-#include "app/title_image.h"
 
 namespace qi {
 
@@ -23,10 +20,8 @@ std::string DrawTitleImageOrReason(TDXPaintBox& box, const TQuorInstallSet& sett
 
 }  // namespace
 
-std::string RenderLauncherPicture(const TQuorInstallSet& settings, TVrFileCollection& archive,
-                                  const std::string& programFile, TDIBSurface& out) {
-    TFormStart form(settings, programFile, [](const std::string&, const std::string&) { return 0; });
-    TDXPaintBox box;
+std::string CreateLauncher(TFormStart& form, TDXPaintBox& box, const TQuorInstallSet& settings,
+                           TVrFileCollection& archive) {
     box.Width = form.ClientWidth;
     box.Height = form.ClientHeight;
     // The image is drawn before the runtime buttons are laid out; the box
@@ -35,6 +30,22 @@ std::string RenderLauncherPicture(const TQuorInstallSet& settings, TVrFileCollec
     form.FormCreate();
     box.Width = form.ClientWidth;
     box.Height = form.ClientHeight;
+    return problem;
+}
+
+std::string CreateBackdrop(TFormMain& form, TDXPaintBox& box, const TQuorInstallSet& settings,
+                           TVrFileCollection* archive, int screenWidth, int screenHeight) {
+    form.FormCreate(screenWidth, screenHeight);
+    box.Width = form.ClientWidth;
+    box.Height = form.ClientHeight;
+    return archive ? DrawTitleImageOrReason(box, settings, *archive) : std::string();
+}
+
+std::string RenderLauncherPicture(const TQuorInstallSet& settings, TVrFileCollection& archive,
+                                  const std::string& programFile, TDIBSurface& out) {
+    TFormStart form(settings, programFile, [](const std::string&, const std::string&) { return 0; });
+    TDXPaintBox box;
+    std::string problem = CreateLauncher(form, box, settings, archive);
     RenderLauncher(form, box, out);
     return problem;
 }
@@ -42,11 +53,8 @@ std::string RenderLauncherPicture(const TQuorInstallSet& settings, TVrFileCollec
 std::string RenderBackdropPicture(const TQuorInstallSet& settings, TVrFileCollection* archive, int screenWidth,
                                   int screenHeight, TDIBSurface& out) {
     TFormMain form(settings);
-    form.FormCreate(screenWidth, screenHeight);
     TDXPaintBox box;
-    box.Width = form.ClientWidth;
-    box.Height = form.ClientHeight;
-    std::string problem = archive ? DrawTitleImageOrReason(box, settings, *archive) : std::string();
+    std::string problem = CreateBackdrop(form, box, settings, archive, screenWidth, screenHeight);
     RenderBackdrop(form, box, out);
     return problem;
 }

@@ -190,6 +190,9 @@ struct ShellLinkData {
 // Opens the folder in the file manager. On Linux nothing happens without a
 // desktop (neither DISPLAY nor WAYLAND_DISPLAY set).
 void OpenFolderWindow(const std::string& folder);
+// Whether windows can be shown: always on Windows; on Linux when a desktop
+// session is there to show them (DISPLAY or WAYLAND_DISPLAY set).
+bool DesktopAvailable();
 // The shell's file operation: operation 1 move, 2 copy, 3 delete, 4 rename;
 // from and to are names separated by NUL characters and ended by a double
 // NUL; flags are the shell's FOF_ bits, title the progress title (used with

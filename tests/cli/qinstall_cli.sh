@@ -8,6 +8,8 @@ qinstall=$3
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export QINSTALL_ROOT=$work/root
+# No desktop: without --silent the program answers on the terminal.
+unset DISPLAY WAYLAND_DISPLAY
 cd "$work" || exit 1
 
 failures=0
@@ -32,6 +34,8 @@ lacks() {  # lacks NAME FILE TEXT
 contains "--help lists the exit codes" help.txt "Exit codes: 0 done, 1 error"
 "$qinstall" </dev/null >out.txt 2>&1; check "no settings beside the program" 1 $?
 contains "says so" out.txt "インストール設定ファイルがありません"
+DISPLAY=:0 "$qinstall" --terminal </dev/null >out.txt 2>&1; check "--terminal on a desktop" 1 $?
+contains "answers on the terminal" out.txt "インストール設定ファイルがありません"
 "$qinstall" --silent --components=voice >/dev/null 2>&1; check "unknown component" 2 $?
 "$qinstall" --silent --screen=big >/dev/null 2>&1; check "a screen size that is none" 2 $?
 "$qinstall" --silent --bogus >out.txt 2>&1; check "an unknown option" 2 $?

@@ -1,5 +1,6 @@
 // qinstall: the setup program. Reads the command line and hands the run to
-// the front end it asks for: the terminal, or the unattended one (--silent).
+// the front end it asks for: the unattended one (--silent), the windows on
+// a Linux desktop, or the terminal (--terminal, or no desktop).
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -8,6 +9,9 @@
 #include "platform/platform.h"
 #include "ui/console_text.h"
 #include "ui/front_ends.h"
+#if defined(QI_DESKTOP_FRONT_END)
+#include "ui/qt/desktop_front_end.h"
+#endif
 
 namespace {
 
@@ -30,12 +34,14 @@ std::string UnknownOption(const CommandLine& line) {
 
 void Usage(std::FILE* to) {
     std::fprintf(to,
-                 "usage: qinstall [FOLDER | ARCHIVE] [--silent] [options]\n"
+                 "usage: qinstall [FOLDER | ARCHIVE] [--silent | --terminal] [options]\n"
                  "The game's setup program: launcher, installer, updater and uninstaller. The\n"
                  "settings (install.dat) beside the program, inside it, or in FOLDER or ARCHIVE\n"
-                 "choose the role. Without --silent each page is shown on the terminal and\n"
-                 "answered by typing the letter or number before a button or check box.\n"
-                 "  --terminal            the terminal front end (the default)\n\n%s",
+                 "choose the role. Without --silent, on a Linux desktop (DISPLAY or\n"
+                 "WAYLAND_DISPLAY set) the launcher and the wizard are windows; with --terminal,\n"
+                 "or without a desktop, each page is shown on the terminal and answered by\n"
+                 "typing the letter or number before a button or check box.\n"
+                 "  --terminal            the terminal front end even on a desktop\n\n%s",
                  SilentHelp().c_str());
     std::fprintf(to, "\n%s", PictureHelp().c_str());
 }
@@ -94,5 +100,8 @@ int main(int argc, char** argv) {
         return ecUsage;
     }
     if (line.Has("silent")) return RunSilentFrontEnd(start, options, pictures);
+#if defined(QI_DESKTOP_FRONT_END)
+    if (!line.Has("terminal") && platform::DesktopAvailable()) return RunDesktopFrontEnd(start, pictures);
+#endif
     return RunTerminalFrontEnd(start, pictures);
 }

@@ -93,10 +93,14 @@ bool SaveShellLink(const std::string& linkPath, const ShellLinkData& link) {
     return true;
 }
 
-void OpenFolderWindow(const std::string& folder) {
+bool DesktopAvailable() {
     const char* x11 = getenv("DISPLAY");
     const char* wayland = getenv("WAYLAND_DISPLAY");
-    if ((x11 && *x11) || (wayland && *wayland)) ShellOpen(folder, "", folder);
+    return (x11 && *x11) || (wayland && *wayland);
+}
+
+void OpenFolderWindow(const std::string& folder) {
+    if (DesktopAvailable()) ShellOpen(folder, "", folder);
 }
 
 }  // namespace qi::platform

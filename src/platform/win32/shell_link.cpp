@@ -71,4 +71,6 @@ void OpenFolderWindow(const std::string& folder) {
     ShellExecuteA(nullptr, "open", folder.c_str(), nullptr, folder.c_str(), SW_SHOW);
 }
 
+bool DesktopAvailable() { return true; }
+
 }  // namespace qi::platform
