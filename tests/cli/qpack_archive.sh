@@ -15,7 +15,12 @@ head -c 70000 /dev/urandom >src/ソフト/bgm.ogg
 echo "read me" >src/readme.txt
 touch -d '2024-05-06 07:08:10' src/script/main.txt
 
-"${qpack[@]}" create game.dat src --loose 'README.*' --loose 'script/*' 2>err.txt; check "create" 0 $?
+"${qpack[@]}" create game.dat src --loose 'README.*' --loose 'script/*' >out.txt 2>err.txt; check "create" 0 $?
+contains "create ends with one summary line" out.txt "game.dat: $(find src -type f | wc -l) entries, "
+"${qpack[@]}" list src >out.txt 2>err.txt; check "a folder given as an archive" 1 $?
+contains "says it is a folder, naming it once" err.txt "qpack: src: is a folder, not an archive file"
+"${qpack[@]}" create x.dat src/readme.txt 2>err.txt; check "a file given as a folder" 1 $?
+contains "says it is a file" err.txt "qpack: src/readme.txt: is a file, not a folder"
 "${qpack[@]}" create game1.dat src --loose 'README.*' --loose 'script/*' --jobs 1 2>err.txt; check "create --jobs 1" 0 $?
 cmp -s game.dat game1.dat && echo "ok: one job writes the same archive" || fail "--jobs changes the archive"
 "${qpack[@]}" list game.dat >list.txt 2>err.txt; check "list" 0 $?

@@ -12,6 +12,10 @@ contains "--help lists settings show" help.txt "settings show"
 "${qpack[@]}" settings show >/dev/null 2>err.txt; check "missing FILE" 2 $?
 "${qpack[@]}" settings write --help >help.txt 2>&1; check "settings write --help" 0 $?
 contains "write help" help.txt "is108"
+for group in settings image; do
+  "${qpack[@]}" $group --help >help.txt 2>&1; check "$group --help" 0 $?
+  contains "$group --help shows its commands" help.txt "usage: qpack $group "
+done
 
 "${qpack[@]}" settings write sample.json install.dat 2>err.txt; check "write sample" 0 $?
 "${qpack[@]}" settings show install.dat >shown.json 2>err.txt; check "show" 0 $?

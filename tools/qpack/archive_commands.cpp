@@ -36,6 +36,7 @@ auto Guarded(const std::string& file, Action action) {
 // missing file is bad input here.
 void OpenArchive(qi::TVrFileCollection& archive, const std::string& argument) {
     std::string path = CorePath(argument);
+    if (qi::platform::DirectoryExists(path)) throw InputError(argument, "is a folder, not an archive file");
     if (!qi::platform::FileExists(path)) throw InputError(argument, "no such archive file");
     Guarded(argument, [&] { archive.Open(path); });
 }
@@ -302,6 +303,7 @@ int Create(const std::vector<std::string>& arguments) {
     const std::string& folderArg = positional[1];
     std::string archivePath = CorePath(archiveArg);
     std::string folder = qi::AddBackslash(CorePath(folderArg));
+    if (qi::platform::FileExists(CorePath(folderArg))) throw InputError(folderArg, "is a file, not a folder");
     if (!qi::platform::DirectoryExists(folder)) throw InputError(folderArg, "no such folder");
 
     std::vector<std::string> names;
@@ -336,10 +338,13 @@ int Create(const std::vector<std::string>& arguments) {
         written += size;
         progress.Update(done, written);
     };
-    Guarded(archiveArg, [&] {
+    const int64_t archiveBytes = Guarded(archiveArg, [&] {
         qi::TQsBigFileStream out(archivePath, qi::fmCreate);
         collection.WriteArchive(out);
+        return out.GetSize();
     });
+    std::printf("%s: %d entries, %" PRId64 " bytes in, %" PRId64 " bytes out\n", archiveArg.c_str(),
+                static_cast<int>(names.size()), totalBytes, archiveBytes);
     return kExitOk;
 }
 

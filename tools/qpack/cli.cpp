@@ -9,6 +9,22 @@ namespace qpack {
 
 std::string CorePath(const std::string& argument) { return qi::platform::FromNativePath(argument); }
 
+namespace {
+
+std::string WithoutPath(const std::string& file, const std::string& what) {
+    try {
+        const std::string prefix = Printable(CorePath(file)) + ":";
+        if (what.compare(0, prefix.size(), prefix) == 0) return what.substr(prefix.size());
+    } catch (const qi::Error&) {
+    }
+    return what;
+}
+
+}  // namespace
+
+InputError::InputError(const std::string& file, const std::string& what)
+    : std::runtime_error(file + ": " + WithoutPath(file, what)) {}
+
 std::string Printable(const std::string& cp932) {
     try {
         return qi::platform::Utf8FromCp932(cp932);

@@ -20,7 +20,9 @@ public:
 // Bad input: names the file and what is wrong with it.
 class InputError : public std::runtime_error {
 public:
-    InputError(const std::string& file, const std::string& what) : std::runtime_error(file + ": " + what) {}
+    // what may begin with the file's full path, as the core names files: the
+    // message then names it once, as typed.
+    InputError(const std::string& file, const std::string& what);
 };
 
 struct Command {

@@ -33,6 +33,19 @@ void PrintOverview(std::FILE* out) {
 
 bool IsHelp(const std::string& arg) { return arg == "--help" || arg == "-h"; }
 
+// "qpack settings --help": the commands of that group, each with its help.
+bool PrintGroup(const std::vector<std::string>& args) {
+    if (args.size() != 2 || !IsHelp(args[1])) return false;
+    bool found = false;
+    for (const Command& c : AllCommands()) {
+        const std::string name = c.name;
+        if (name.compare(0, args[0].size() + 1, args[0] + " ") != 0) continue;
+        std::printf("%susage: qpack %s %s\n\n%s", found ? "\n" : "", c.name, c.usage, c.help);
+        found = true;
+    }
+    return found;
+}
+
 // Finds the command whose words open the argument list.
 const Command* Match(const std::vector<std::string>& args, size_t& words) {
     static const std::vector<Command> commands = AllCommands();
@@ -56,6 +69,7 @@ int Run(const std::vector<std::string>& args) {
     }
     size_t words = 0;
     const Command* command = Match(args, words);
+    if (!command && PrintGroup(args)) return kExitOk;
     if (!command) {
         std::fprintf(stderr, "qpack: unknown command '%s' (see qpack --help)\n", args[0].c_str());
         return kExitUsage;
