@@ -15,7 +15,7 @@ build() {  # build DIR TOOLCHAIN TRIPLE: with a static libjpeg and libdeflate fo
   cmake -S . -B "$1" -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$2" \
     -DJPEG_INCLUDE_DIR="$deps/include" -DJPEG_LIBRARY="$deps/lib/libjpeg.a" \
     -DLIBDEFLATE_INCLUDE_DIR="$deps/include" -DLIBDEFLATE_LIBRARY="$deps/lib/libdeflate.a" >/dev/null &&
-    cmake --build "$1" -j "$jobs"
+    { echo "== building $1 (log: $1.log)"; cmake --build "$1" -j "$jobs" >"$1.log" 2>&1 || { cat "$1.log"; false; }; }
 }
 
 build build/win32 cmake/mingw-i686.cmake i686-w64-mingw32 || exit 1
