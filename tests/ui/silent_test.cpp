@@ -152,6 +152,16 @@ TEST_F(Silent, ASingleFileDownloadPlacesItsProgramPartAsTheUninstaller) {
     EXPECT_EQ(Run({}), ecDone) << Utf8(notes);
     EXPECT_EQ(outcome.Role, SetupRole::UninstallFirstRun);
 }
+
+// An uninstaller that cannot be placed is reported before the exit page.
+TEST_F(Silent, AnUninstallerThatCannotBePlacedIsReportedBeforeTheEnd) {
+    programFile = program / "gone";  // the program file is no longer there
+    EXPECT_EQ(Run({disc.Path()}), ecError);
+    const size_t warning = notes.find("install.exe\r\nファイルをコピーできません");
+    ASSERT_NE(warning, std::string::npos) << Utf8(notes);
+    EXPECT_LT(warning, notes.find("[完了]"));
+    EXPECT_TRUE(Saved().Installed);
+}
 #endif
 
 TEST_F(Silent, ExitCodesTellWhyARunStopped) {
