@@ -1,6 +1,10 @@
 #include "ui/console_text.h"
 
+#include <cstdio>
+
 #include "platform/platform.h"
+#include "ui/exit_code.h"
+#include "ui/front_ends.h"
 
 namespace qi {
 
@@ -23,6 +27,11 @@ std::string ShownText(const std::string& text) {
         return text;
     }
 #endif
+}
+
+void ReportEndReason(SetupEnd end) {
+    const std::string why = EndReasonText(end);
+    if (!why.empty()) std::fprintf(stderr, "%s\n", why.c_str());
 }
 
 }  // namespace qi

@@ -9,6 +9,20 @@
 
 namespace qi {
 
+// Prints why a run ended before its role began, if it did.
+void ReportEndReason(SetupEnd end);
+
+// Runs the entry sequence through an interactive front end's host (pictures
+// saved as asked); why the run ended early goes to stderr. The exit code.
+template <typename Host>
+int RunWithHost(Host& host, const SetupStart& start, const PictureRequest& pictures) {
+    PictureHost picturing(host, pictures, start.ProgramFile, SavePictureAsPng);
+    SetupApp app(picturing, start);
+    const SetupOutcome outcome = app.Run();
+    ReportEndReason(outcome.End);
+    return host.ExitCodeFor(outcome);
+}
+
 // Each page and the launcher on the terminal, answered by typing.
 int RunTerminalFrontEnd(const SetupStart& start, const PictureRequest& pictures);
 // No questions asked; notes and progress on stderr and in the log file

@@ -110,15 +110,7 @@ TEST_F(WizardPages, LicenseMustBeAcceptedToGoOn) {
 }
 
 TEST_F(WizardPages, TwoDiscSetOffersTheDiscChoiceOnlyFromTheFirstDisc) {
-    settings.SetDiscCount(2);
-    settings.ProgramSizes = {1048576, 0};
-    settings.DataSizes = {0, 2097152};
-    settings.SoundSizes = {0, 0};
-    settings.MovieSizes = {0, 3145728};
-    settings.ProgramTotal = 1048576;
-    settings.DataTotal = 2097152;
-    settings.SoundTotal = 0;
-    settings.MovieTotal = 3145728;
+    DiscSizes({1048576, 0}, {0, 2097152}, {0, 0}, {0, 3145728});
 
     TFormType& f = Create();
     EXPECT_EQ(PageName(f), "Media");
@@ -173,16 +165,8 @@ TEST_F(WizardPages, RequiredSizeFollowsTheComponentsChosen) {
     // Everything installed from the second disc of a set counts every disc.
     settings.UpdateMode = false;
     settings.InstallType = itAllComponents;
-    settings.SetDiscCount(2);
+    DiscSizes({1, 2}, {10, 20}, {100, 200}, {1000, 2000});
     settings.DiscIndex = 1;
-    settings.ProgramSizes = {1, 2};
-    settings.DataSizes = {10, 20};
-    settings.SoundSizes = {100, 200};
-    settings.MovieSizes = {1000, 2000};
-    settings.ProgramTotal = 3;
-    settings.DataTotal = 30;
-    settings.SoundTotal = 300;
-    settings.MovieTotal = 3000;
     TFormType& all = Create();
     EXPECT_TRUE(all.CheckData.Checked && all.CheckSound.Checked && all.CheckMovie.Checked);
     EXPECT_EQ(PageName(all), "seldir");

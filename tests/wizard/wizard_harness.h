@@ -74,30 +74,34 @@ protected:
     }
 
     void OneDisc(int64_t program, int64_t data, int64_t sound, int64_t movie) {
-        settings.SetDiscCount(1);
+        DiscSizes({program}, {data}, {sound}, {movie});
         settings.DiscIndex = 0;
-        settings.ProgramSizes = {program};
-        settings.DataSizes = {data};
-        settings.SoundSizes = {sound};
-        settings.MovieSizes = {movie};
-        settings.ProgramTotal = program;
-        settings.DataTotal = data;
-        settings.SoundTotal = sound;
-        settings.MovieTotal = movie;
     }
 
+    // One disc per size, each component's total their sum.
+    void DiscSizes(std::vector<int64_t> program, std::vector<int64_t> data, std::vector<int64_t> sound,
+                   std::vector<int64_t> movie) {
+        auto sum = [](const std::vector<int64_t>& sizes) {
+            int64_t total = 0;
+            for (int64_t size : sizes) total += size;
+            return total;
+        };
+        settings.SetDiscCount(static_cast<int32_t>(program.size()));
+        settings.ProgramTotal = sum(program);
+        settings.DataTotal = sum(data);
+        settings.SoundTotal = sum(sound);
+        settings.MovieTotal = sum(movie);
+        settings.ProgramSizes = std::move(program);
+        settings.DataSizes = std::move(data);
+        settings.SoundSizes = std::move(sound);
+        settings.MovieSizes = std::move(movie);
+    }
     // count discs, each with the same program and data sizes.
     void Discs(int count, int64_t program = 100, int64_t data = 100) {
-        settings.SetDiscCount(count);
-        settings.DiscIndex = 0;
         const auto n = static_cast<size_t>(count);
-        settings.ProgramSizes.assign(n, program);
-        settings.DataSizes.assign(n, data);
-        settings.SoundSizes.assign(n, 0);
-        settings.MovieSizes.assign(n, 0);
-        settings.ProgramTotal = program * count;
-        settings.DataTotal = data * count;
-        settings.SoundTotal = settings.MovieTotal = 0;
+        DiscSizes(std::vector<int64_t>(n, program), std::vector<int64_t>(n, data), std::vector<int64_t>(n, 0),
+                  std::vector<int64_t>(n, 0));
+        settings.DiscIndex = 0;
     }
 
     std::string PageName(const TFormType& form) const {

@@ -3,8 +3,8 @@
 
 #include <QApplication>
 #include <clocale>
-#include <cstdio>
 
+#include "ui/front_ends.h"
 #include "ui/handing_over.h"
 #include "ui/qt/qt_host.h"
 
@@ -27,12 +27,7 @@ int RunDesktopFrontEnd(const SetupStart& start, const PictureRequest& pictures) 
     // Qt takes the user's locale; the models format numbers the C way.
     std::setlocale(LC_NUMERIC, "C");
     HandingOver<QtHost> host(start.ProgramFile);
-    PictureHost picturing(host, pictures, start.ProgramFile, SavePictureAsPng);
-    SetupApp app(picturing, start);
-    SetupOutcome outcome = app.Run();
-    std::string why = EndReasonText(outcome.End);
-    if (!why.empty()) std::fprintf(stderr, "%s\n", why.c_str());
-    return host.ExitCodeFor(outcome);
+    return RunWithHost(host, start, pictures);
 }
 
 }  // namespace qi

@@ -7,20 +7,18 @@
 #include <string>
 
 #include "app/setup_app.h"
+#include "ui/own_host.h"
 #include "ui/exit_code.h"
 
 namespace qi {
 
 class WizardWindow;
 
-class QtHost : public ISetupHost, IMessageBoxes, IMessagePump, IWaiter {
+class QtHost : public OwnHost {
 public:
     // realPauses: whether the fixed pauses wait (tests leave them out).
     explicit QtHost(std::string programFile, bool realPauses = true);
 
-    IMessageBoxes& Boxes() override { return *this; }
-    IMessagePump& Pump() override { return *this; }
-    IWaiter& Waiter() override { return *this; }
     TModalResult RunWizard(TFormType& form, TVrFileCollection* archive) override;
     LauncherChoice ShowLauncher(const TQuorInstallSet& settings, TVrFileCollection& archive) override;
     void ShowError(const std::string& message) override;

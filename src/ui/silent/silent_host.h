@@ -9,6 +9,7 @@
 
 #include "app/command_line.h"
 #include "app/setup_app.h"
+#include "ui/own_host.h"
 #include "ui/exit_code.h"
 
 namespace qi {
@@ -38,13 +39,10 @@ public:
     virtual void Progress(const std::string& label, int64_t position, int64_t max) = 0;
 };
 
-class SilentHost : public ISetupHost, IMessageBoxes, IMessagePump, IWaiter {
+class SilentHost : public OwnHost {
 public:
     SilentHost(const SilentOptions& options, ISilentReport& report);
 
-    IMessageBoxes& Boxes() override { return *this; }
-    IMessagePump& Pump() override { return *this; }
-    IWaiter& Waiter() override { return *this; }
     TModalResult RunWizard(TFormType& form, TVrFileCollection* archive) override;
     LauncherChoice ShowLauncher(const TQuorInstallSet& settings, TVrFileCollection& archive) override;
     void ShowError(const std::string& message) override;

@@ -1,6 +1,7 @@
 // The terminal front end on the program's own standard input and output.
 #include <cstdio>
 
+
 #include "platform/platform.h"
 
 #include "ui/console_text.h"
@@ -44,12 +45,7 @@ public:
 int RunTerminalFrontEnd(const SetupStart& start, const PictureRequest& pictures) {
     ConsoleTerminal terminal;
     HandingOver<TerminalHost> host(terminal, start.ProgramFile);
-    PictureHost picturing(host, pictures, start.ProgramFile, SavePictureAsPng);
-    SetupApp app(picturing, start);
-    SetupOutcome outcome = app.Run();
-    std::string why = EndReasonText(outcome.End);
-    if (!why.empty()) std::fprintf(stderr, "%s\n", why.c_str());
-    return host.ExitCodeFor(outcome);
+    return RunWithHost(host, start, pictures);
 }
 
 }  // namespace qi

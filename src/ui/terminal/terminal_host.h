@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/setup_app.h"
+#include "ui/own_host.h"
 #include "ui/exit_code.h"
 
 namespace qi {
@@ -27,13 +28,10 @@ public:
     virtual bool InputWaiting() { return false; }
 };
 
-class TerminalHost : public ISetupHost, IMessageBoxes, IMessagePump, IWaiter {
+class TerminalHost : public OwnHost {
 public:
     TerminalHost(ITerminal& terminal, std::string programFile, bool realPauses = true);
 
-    IMessageBoxes& Boxes() override { return *this; }
-    IMessagePump& Pump() override { return *this; }
-    IWaiter& Waiter() override { return *this; }
     TModalResult RunWizard(TFormType& form, TVrFileCollection* archive) override;
     LauncherChoice ShowLauncher(const TQuorInstallSet& settings, TVrFileCollection& archive) override;
     void ShowError(const std::string& message) override;
