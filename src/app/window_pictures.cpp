@@ -2,8 +2,6 @@
 // show them.
 #include "app/window_pictures.h"
 
-#include "app/start_forms.h"
-#include "app/title_image.h"
 
 namespace qi {
 
@@ -23,10 +21,8 @@ std::string DrawTitleImageOrReason(TDXPaintBox& box, const TQuorInstallSet& sett
 
 }  // namespace
 
-std::string RenderLauncherPicture(const TQuorInstallSet& settings, TVrFileCollection& archive,
-                                  const std::string& programFile, TDIBSurface& out) {
-    TFormStart form(settings, programFile, [](const std::string&, const std::string&) { return 0; });
-    TDXPaintBox box;
+std::string PrepareLauncher(const TQuorInstallSet& settings, TVrFileCollection& archive, TFormStart& form,
+                            TDXPaintBox& box) {
     box.Width = form.ClientWidth;
     box.Height = form.ClientHeight;
     // The image is drawn before the runtime buttons are laid out; the box
@@ -35,6 +31,22 @@ std::string RenderLauncherPicture(const TQuorInstallSet& settings, TVrFileCollec
     form.FormCreate();
     box.Width = form.ClientWidth;
     box.Height = form.ClientHeight;
+    return problem;
+}
+
+std::string PrepareBackdrop(const TQuorInstallSet& settings, TVrFileCollection* archive, int screenWidth,
+                            int screenHeight, TFormMain& form, TDXPaintBox& box) {
+    form.FormCreate(screenWidth, screenHeight);
+    box.Width = form.ClientWidth;
+    box.Height = form.ClientHeight;
+    return archive ? DrawTitleImageOrReason(box, settings, *archive) : std::string();
+}
+
+std::string RenderLauncherPicture(const TQuorInstallSet& settings, TVrFileCollection& archive,
+                                  const std::string& programFile, TDIBSurface& out) {
+    TFormStart form(settings, programFile, [](const std::string&, const std::string&) { return 0; });
+    TDXPaintBox box;
+    std::string problem = PrepareLauncher(settings, archive, form, box);
     RenderLauncher(form, box, out);
     return problem;
 }
@@ -42,11 +54,8 @@ std::string RenderLauncherPicture(const TQuorInstallSet& settings, TVrFileCollec
 std::string RenderBackdropPicture(const TQuorInstallSet& settings, TVrFileCollection* archive, int screenWidth,
                                   int screenHeight, TDIBSurface& out) {
     TFormMain form(settings);
-    form.FormCreate(screenWidth, screenHeight);
     TDXPaintBox box;
-    box.Width = form.ClientWidth;
-    box.Height = form.ClientHeight;
-    std::string problem = archive ? DrawTitleImageOrReason(box, settings, *archive) : std::string();
+    std::string problem = PrepareBackdrop(settings, archive, screenWidth, screenHeight, form, box);
     RenderBackdrop(form, box, out);
     return problem;
 }

@@ -38,6 +38,9 @@ void Usage(std::FILE* to) {
                  "  --terminal            the terminal front end (the default)\n\n%s",
                  SilentHelp().c_str());
     std::fprintf(to, "\n%s", PictureHelp().c_str());
+#ifdef _WIN32
+    std::fprintf(to, "\nOn Windows the pages are windows unless --silent or --terminal is given.\n");
+#endif
 }
 
 std::vector<std::string> CommandLineWords(int argc, char** argv) {
@@ -76,6 +79,9 @@ bool ReadStart(CommandLine& line, SetupStart& start) {
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef _WIN32
+    AttachParentConsole();
+#endif
     platform::RunPendingDeletions();
     CommandLine line = ParseCommandLine(CommandLineWords(argc, argv));
     if (line.Has("help")) {
@@ -94,5 +100,9 @@ int main(int argc, char** argv) {
         return ecUsage;
     }
     if (line.Has("silent")) return RunSilentFrontEnd(start, options, pictures);
+#ifdef _WIN32
+    // On Windows the windows, unless the terminal is asked for.
+    if (!line.Has("terminal")) return RunWindowsFrontEnd(start, pictures);
+#endif
     return RunTerminalFrontEnd(start, pictures);
 }
