@@ -10,6 +10,7 @@ packages=(
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
   wine wine64 wine32:i386
   locales fonts-ipafont python3 dpkg-dev
+  xvfb xauth
 )
 
 missing=()
