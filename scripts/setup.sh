@@ -11,6 +11,7 @@ packages=(
   wine wine64 wine32:i386
   locales fonts-ipafont python3 dpkg-dev
   qt6-base-dev
+  xvfb xauth
 )
 
 missing=()

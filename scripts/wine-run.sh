@@ -35,10 +35,21 @@ machine=$(od -An -tx2 -j$((pe_offset + 4)) -N2 "$program" | tr -d ' ')
 wine=wine
 [ "$machine" = 8664 ] && wine=$wine64
 
+# The window tests get a virtual display of their own, 1024 x 768.
+# A Wine session started without a display cannot show their windows, so
+# they run in a session of their own, ended again before the next program.
+display=()
+if [ "$(basename "$program")" = test_gui.exe ]; then
+  display=(xvfb-run -a -s "-screen 0 1024x768x24")
+  wineserver -k 2>/dev/null
+  wineserver -w
+  trap 'wineserver -k 2>/dev/null; wineserver -w' EXIT
+fi
+
 case "$(basename "$program")" in
   test_*.exe)
     out=$(mktemp)
-    "$wine" "$program" "$@" 2>&1 | tee "$out"
+    "${display[@]}" "$wine" "$program" "$@" 2>&1 | tee "$out"
     status=${PIPESTATUS[0]}
     passed=$(sed -n 's/^\[  PASSED  \] \([0-9]*\) test.*/\1/p' "$out" | tr -d '\r' | tail -1)
     rm -f "$out"

@@ -1,5 +1,5 @@
 #pragma once
-// The setup program's text front ends as the program runs them: each runs
+// The setup program's front ends as the program runs them: each runs
 // the whole entry sequence and returns the exit code.
 #include <string>
 
@@ -28,5 +28,12 @@ int RunTerminalFrontEnd(const SetupStart& start, const PictureRequest& pictures)
 // No questions asked; notes and progress on stderr and in the log file
 // the options name.
 int RunSilentFrontEnd(const SetupStart& start, const SilentOptions& options, const PictureRequest& pictures);
+#ifdef _WIN32
+// The launcher, the backdrop, the wizard and the message boxes as windows.
+int RunWindowsFrontEnd(const SetupStart& start, const PictureRequest& pictures);
+// Console output (help, the unattended front end's notes) goes to the
+// console the program was started from, when it has no output of its own.
+void AttachParentConsole();
+#endif
 
 }  // namespace qi

@@ -33,6 +33,10 @@ echo "exe" >disc/game.exe
 cp "$qinstall" disc/setup.exe
 cp "$qinstall" disc/install.exe
 
+pe=$(od -An -tu4 -j60 -N4 "$qinstall" | tr -d ' ')
+[ "$(od -An -tu2 -j$((pe + 92)) -N2 "$qinstall" | tr -d ' ')" = 2 ]; check "a GUI program" 0 $?
+grep -q 'requestedExecutionLevel level="requireAdministrator"' "$qinstall"; check "its manifest asks for administrator rights" 0 $?
+
 "$wine_run" disc/setup.exe --help >help.txt 2>&1; check "--help" 0 $?
 contains "--help names the pictures" help.txt "--save-backdrop"
 

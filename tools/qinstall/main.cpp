@@ -1,6 +1,6 @@
 // qinstall: the setup program. Reads the command line and hands the run to
 // the front end it asks for: the unattended one (--silent), the windows on
-// a Linux desktop, or the terminal (--terminal, or no desktop).
+// Windows or on a Linux desktop, or the terminal (--terminal, or no desktop).
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -44,6 +44,9 @@ void Usage(std::FILE* to) {
                  "  --terminal            the terminal front end even on a desktop\n\n%s",
                  SilentHelp().c_str());
     std::fprintf(to, "\n%s", PictureHelp().c_str());
+#ifdef _WIN32
+    std::fprintf(to, "\nOn Windows the pages are windows unless --silent or --terminal is given.\n");
+#endif
 }
 
 std::vector<std::string> CommandLineWords(int argc, char** argv) {
@@ -82,6 +85,9 @@ bool ReadStart(CommandLine& line, SetupStart& start) {
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef _WIN32
+    AttachParentConsole();
+#endif
     platform::RunPendingDeletions();
     CommandLine line = ParseCommandLine(CommandLineWords(argc, argv));
     if (line.Has("help")) {
@@ -100,7 +106,10 @@ int main(int argc, char** argv) {
         return ecUsage;
     }
     if (line.Has("silent")) return RunSilentFrontEnd(start, options, pictures);
-#if defined(QI_DESKTOP_FRONT_END)
+#if defined(_WIN32)
+    // On Windows the windows, unless the terminal is asked for.
+    if (!line.Has("terminal")) return RunWindowsFrontEnd(start, pictures);
+#elif defined(QI_DESKTOP_FRONT_END)
     if (!line.Has("terminal") && platform::DesktopAvailable()) return RunDesktopFrontEnd(start, pictures);
 #endif
     return RunTerminalFrontEnd(start, pictures);

@@ -1,0 +1,39 @@
+#pragma once
+// The setup program's windows: the launcher, the backdrop with the wizard
+// on it, message boxes and the error box, all over the form models. The
+// pending-message delivery the long work asks for is a real message loop,
+// and its pauses keep delivering, so Abort can be pressed during the work.
+#include <windows.h>
+
+#include <string>
+
+#include "app/setup_app.h"
+#include "ui/exit_code.h"
+#include "ui/own_host.h"
+
+namespace qi::win32 {
+
+class Win32Host : public OwnHost {
+public:
+    explicit Win32Host(std::string programFile);
+
+    TModalResult RunWizard(TFormType& form, TVrFileCollection* archive) override;
+    LauncherChoice ShowLauncher(const TQuorInstallSet& settings, TVrFileCollection& archive) override;
+    void ShowError(const std::string& message) override;
+
+    TModalResult MessageDlg(BoxReason reason, const std::string& text) override;
+    void ProcessMessages() override;
+    void BringToFront() override;
+    void Wait(unsigned milliseconds) override;
+
+    ExitCode ExitCodeFor(const SetupOutcome& outcome) const { return ExitCodeOf(outcome, failed_, false); }
+
+private:
+    std::string programFile_;
+    // The application's title: the caption of the error box.
+    std::string title_ = "qinstall";
+    HWND front_ = nullptr;
+    bool failed_ = false;
+};
+
+}  // namespace qi::win32

@@ -1,0 +1,25 @@
+// The windows front end of the setup program.
+#include <windows.h>
+
+#include <cstdio>
+
+#include "ui/front_ends.h"
+#include "ui/win32/win32_host.h"
+
+namespace qi {
+
+int RunWindowsFrontEnd(const SetupStart& start, const PictureRequest& pictures) {
+    win32::Win32Host host(start.ProgramFile);
+    return RunWithHost(host, start, pictures);
+}
+
+void AttachParentConsole() {
+    const HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+    if (output && output != INVALID_HANDLE_VALUE) return;  // output already goes somewhere
+    if (!AttachConsole(ATTACH_PARENT_PROCESS)) return;
+    std::freopen("CONOUT$", "w", stdout);
+    std::freopen("CONOUT$", "w", stderr);
+    std::freopen("CONIN$", "r", stdin);
+}
+
+}  // namespace qi

@@ -1,0 +1,200 @@
+#include "gui/gui_driver.h"
+
+#include "platform/platform.h"
+#include "ui/pictures/picture_host.h"
+#include "ui/win32/win32_text.h"
+
+namespace qi::test {
+
+namespace {
+
+constexpr int kPatience = 400;  // times 50 ms
+const char kScreenshots[] = "screenshots";
+
+struct Found {
+    DWORD thread;
+    const wchar_t* className;
+    std::wstring caption;
+    HWND window = nullptr;
+};
+
+BOOL CALLBACK FindTop(HWND window, LPARAM data) {
+    auto& found = *reinterpret_cast<Found*>(data);
+    wchar_t name[64] = {};
+    GetClassNameW(window, name, 64);
+    if (GetWindowThreadProcessId(window, nullptr) != found.thread || !IsWindowVisible(window) ||
+        std::wstring(name) != found.className) {
+        return TRUE;
+    }
+    if (!found.caption.empty() && win32::WindowText(window) != found.caption) return TRUE;
+    found.window = window;
+    return FALSE;
+}
+
+struct ById {
+    int id;
+    HWND window = nullptr;
+};
+
+BOOL CALLBACK FindId(HWND window, LPARAM data) {
+    auto& found = *reinterpret_cast<ById*>(data);
+    if (GetDlgCtrlID(window) != found.id) return TRUE;
+    found.window = window;
+    return FALSE;
+}
+
+}  // namespace
+
+GuiDriver::GuiDriver(std::function<void(GuiDriver&)> script)
+    : script_(std::move(script)), guiThread_(GetCurrentThreadId()) {
+    InitializeCriticalSection(&lock_);
+    CreateDirectoryA(kScreenshots, nullptr);
+    thread_ = CreateThread(nullptr, 0, RunScript, this, 0, nullptr);
+}
+
+DWORD WINAPI GuiDriver::RunScript(void* driver) {
+    auto& self = *static_cast<GuiDriver*>(driver);
+    try {
+        self.script_(self);
+    } catch (const Stop&) {
+        self.CloseEverything();
+    }
+    return 0;
+}
+
+GuiDriver::~GuiDriver() {
+    Finish();
+    DeleteCriticalSection(&lock_);
+}
+
+std::string GuiDriver::Finish() {
+    if (thread_) {
+        WaitForSingleObject(thread_, INFINITE);
+        CloseHandle(thread_);
+        thread_ = nullptr;
+    }
+    std::string all;
+    for (const auto& problem : problems_) all += problem + "\n";
+    return all;
+}
+
+void GuiDriver::Note(const std::string& problem) {
+    EnterCriticalSection(&lock_);
+    problems_.push_back(problem);
+    LeaveCriticalSection(&lock_);
+}
+
+void GuiDriver::Fail(const std::string& problem) {
+    Note(problem);
+    throw Stop{};
+}
+
+void GuiDriver::WaitFor(const std::function<bool()>& test, const std::string& what) {
+    for (int i = 0; i < kPatience; ++i) {
+        if (test()) return;
+        Sleep(50);
+    }
+    Fail("waited in vain for " + what);
+}
+
+HWND GuiDriver::Window(const wchar_t* className, const std::string& caption) {
+    Found found{guiThread_, className, win32::Wide(caption)};
+    WaitFor([&] {
+        found.window = nullptr;
+        EnumWindows(FindTop, reinterpret_cast<LPARAM>(&found));
+        return found.window != nullptr;
+    }, "a window " + std::string(className, className + wcslen(className)) + " " + platform::Utf8FromCp932(caption));
+    return found.window;
+}
+
+HWND GuiDriver::MessageBox() { return Window(L"#32770"); }
+
+HWND GuiDriver::Control(HWND top, int id) {
+    ById found{id};
+    EnumChildWindows(top, FindId, reinterpret_cast<LPARAM>(&found));
+    if (!found.window) Fail("no control with id " + std::to_string(id));
+    return found.window;
+}
+
+void GuiDriver::Click(HWND button) {
+    WaitFor([&] { return IsWindowEnabled(button) && IsWindowVisible(button); }, "an enabled button");
+    PostMessageW(button, BM_CLICK, 0, 0);
+}
+
+void GuiDriver::SetText(HWND control, const std::string& text) {
+    const std::wstring wide = win32::Wide(text);
+    SendMessageW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()));
+}
+
+RECT GuiDriver::PlaceIn(HWND top, HWND control) {
+    RECT rect{};
+    GetWindowRect(control, &rect);
+    MapWindowPoints(nullptr, top, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+SIZE GuiDriver::ClientSize(HWND window) {
+    RECT rect{};
+    GetClientRect(window, &rect);
+    return {rect.right, rect.bottom};
+}
+
+void GuiDriver::Screenshot(HWND window, const std::string& name, TDIBSurface& picture) {
+    Sleep(300);  // the last repaint
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+    SelectObject(memory, old);
+    picture.SetSize(width, height, 24);
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    GetDIBits(memory, bitmap, 0, static_cast<UINT>(height), picture.ScanLine(height - 1), &info, DIB_RGB_COLORS);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    SavePictureAsPng(std::string(kScreenshots) + "\\" + name + ".png", picture, "");
+}
+
+int GuiDriver::TextPixels(const TDIBSurface& picture, HWND window, HWND control) {
+    RECT outer{}, inner{};
+    GetWindowRect(window, &outer);
+    GetWindowRect(control, &inner);
+    int dark = 0;
+    for (int y = inner.top + 4; y < inner.bottom - 4; ++y) {
+        for (int x = inner.left + 4; x < inner.right - 4; ++x) {
+            const uint32_t pixel = picture.Pixel(x - outer.left, y - outer.top);
+            const int sum = static_cast<int>((pixel & 0xFF) + ((pixel >> 8) & 0xFF) + ((pixel >> 16) & 0xFF));
+            if (sum < 3 * 100) ++dark;
+        }
+    }
+    return dark;
+}
+
+// Answers every box with its first button and closes the program's
+// windows until the run has ended.
+void GuiDriver::CloseEverything() {
+    for (int i = 0; i < kPatience; ++i) {
+        bool any = false;
+        for (const wchar_t* name : {L"#32770", L"QiWizard", L"QiLauncher"}) {
+            Found found{guiThread_, name, {}};
+            EnumWindows(FindTop, reinterpret_cast<LPARAM>(&found));
+            if (!found.window) continue;
+            any = true;
+            if (std::wstring(name) == L"#32770") {
+                PostMessageW(found.window, WM_COMMAND, IDYES, 0);
+                PostMessageW(found.window, WM_COMMAND, IDOK, 0);
+            } else {
+                PostMessageW(found.window, WM_CLOSE, 0, 0);
+            }
+        }
+        if (!any) return;
+        Sleep(100);
+    }
+}
+
+}  // namespace qi::test

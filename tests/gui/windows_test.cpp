@@ -1,0 +1,220 @@
+// The setup program's real windows under a display: their layout against
+// the models' tables, a whole installation clicked through, Abort during
+// the copy, and the uninstallation; screenshots are kept for a person to
+// look at.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "app/start_forms.h"
+#include "gui/gui_driver.h"
+#include "ui/win32/win32_host.h"
+#include "ui/win32/win32_text.h"
+#include "ui/win32/window_ids.h"
+#include "wizard/run_harness.h"
+
+namespace qi {
+namespace {
+
+using test::Dos;
+using test::Entry;
+using test::GuiDriver;
+using test::WriteBytes;
+using namespace win32;
+
+class TestHost : public Win32Host {
+public:
+    using Win32Host::Win32Host;
+    int StartProgram(const std::string& file, const std::string& arguments) override {
+        started.push_back(file + "|" + arguments);
+        return 42;
+    }
+    // No file manager or document program is opened from a test.
+    void OpenShortcutFolder(TShellLinkType, const std::string&) override {}
+    void OpenDocument(const std::string&, const std::string&) override {}
+    std::vector<std::string> started;
+};
+
+std::string Text(const RECT& r) {
+    return std::to_string(r.left) + "," + std::to_string(r.top) + " " + std::to_string(r.right - r.left) + "x" +
+           std::to_string(r.bottom - r.top);
+}
+
+class Windows : public test::RunTest {
+protected:
+    void SetUp() override {
+        RunTest::SetUp();
+        settings.Title = "窓のゲーム " + settings.Title.substr(6);
+        settings.HelloText = "ようこそ。\nこのゲームをインストールします。";
+        settings.LicenseText = "ライセンス";
+        PutSourceFiles({{"game.exe", "exe"}});
+        PutArchive({Entry("scene.txt", "scene", Dos(2020, 1, 1))});
+        programFile = disc / "setup.exe";
+        WriteBytes(programFile, "program");
+    }
+    // The run on the main thread while script drives its windows.
+    SetupOutcome Run(std::vector<std::string> arguments, const std::function<void(GuiDriver&)>& script) {
+        settings.SaveToFile(disc / "install.dat");
+        TestHost host(programFile);
+        GuiDriver driver(script);
+        SetupApp app(host, {std::move(arguments), programFile, temp.Path(), ""});
+        SetupOutcome outcome = app.Run();
+        EXPECT_EQ(driver.Finish(), "");
+        started = host.started;
+        return outcome;
+    }
+
+    // Every control shown on the wizard's current page, and those below the
+    // pages, at its place in the layout table.
+    static void CheckPage(GuiDriver& gui, HWND wizard) {
+        for (const ControlPlace& place : WizardLayout()) {
+            HWND control = gui.Control(wizard, WizardControlId(place.id));
+            if (!IsWindowVisible(control)) continue;
+            const RECT at = GuiDriver::PlaceIn(wizard, control);
+            const bool placed = at.left == place.left && at.top == place.top && at.right - at.left == place.width &&
+                                (place.kind == ControlKind::DriveList || at.bottom - at.top == place.height);
+            gui.Check(placed, std::string(place.name) + " at " + Text(at));
+        }
+    }
+    // Photographs the backdrop with the wizard on it, checks the page, and
+    // checks that the Next button's caption was drawn.
+    static HWND Page(GuiDriver& gui, const std::string& caption, const std::string& shot) {
+        HWND wizard = gui.Window(kWizardClass, caption);
+        CheckPage(gui, wizard);
+        TDIBSurface picture;
+        HWND backdrop = gui.Window(kBackdropClass);
+        gui.Screenshot(backdrop, shot, picture);
+        HWND next = gui.Control(wizard, WizardControlId(WizardControl::btnAbort));
+        gui.Check(GuiDriver::TextPixels(picture, backdrop, next) > 20, "no caption drawn on " + shot);
+        return wizard;
+    }
+    static void Press(GuiDriver& gui, HWND wizard, WizardControl id) {
+        gui.Click(gui.Control(wizard, WizardControlId(id)));
+    }
+    // From the first page to the confirmation page.
+    void WalkToConfirm(GuiDriver& gui, const std::string& shots) {
+        HWND wizard = Page(gui, "ようこそ", shots + "-1-hello");
+        Press(gui, wizard, WizardControl::btnNext);
+        wizard = Page(gui, "ライセンス契約", shots + "-2-license");
+        gui.Check(!IsWindowEnabled(gui.Control(wizard, WizardControlId(WizardControl::btnNext))),
+                  "next is enabled before the licence is accepted");
+        Press(gui, wizard, WizardControl::CheckLicense);
+        Press(gui, wizard, WizardControl::btnNext);
+        wizard = Page(gui, "インストールするファイル", shots + "-3-file");
+        Press(gui, wizard, WizardControl::CheckData);
+        Press(gui, wizard, WizardControl::btnNext);
+        wizard = Page(gui, "インストール先の選択", shots + "-4-seldir");
+        gui.SetText(gui.Control(wizard, WizardControlId(WizardControl::EditDir)), Folder());
+        Press(gui, wizard, WizardControl::btnNext);
+        Page(gui, "インストール準備完了", shots + "-5-confirm");
+    }
+    std::string Folder() const { return target.Path().substr(0, target.Path().size() - 1); }
+    std::string InstallPath() const { return settings.GetValue("InstallPath", ""); }
+
+    test::ScratchFolder temp;
+    std::string programFile;
+    std::vector<std::string> started;
+};
+
+// The launcher without the runtime installers, then with both: client
+// size, the buttons' places and captions, and the choice it reports.
+TEST_F(Windows, TheLauncherInBothLayouts) {
+    auto launcher = [&](int clientHeight, std::vector<int> tops, const std::string& shot, int pressed) {
+        return [=, this](GuiDriver& gui) {
+            HWND window = gui.Window(kLauncherClass, settings.Title);
+            const SIZE client = GuiDriver::ClientSize(window);
+            gui.Check(client.cx == 265 && client.cy == clientHeight,
+                      "launcher client " + std::to_string(client.cx) + "x" + std::to_string(client.cy));
+            for (int i = 0; i < kLauncherButtonCount; ++i) {
+                HWND button = gui.Control(window, kLauncherButtonId + i);
+                const RECT at = GuiDriver::PlaceIn(window, button);
+                const bool shown = tops[static_cast<size_t>(i)] >= 0;
+                gui.Check(IsWindowVisible(button) == shown, "button " + std::to_string(i) + " shown");
+                if (shown) {
+                    gui.Check(at.left == 28 && at.top == tops[static_cast<size_t>(i)] && at.right - at.left == 213 &&
+                                  at.bottom - at.top == 29,
+                              "button " + std::to_string(i) + " at " + Text(at));
+                }
+            }
+            gui.Check(!IsWindowEnabled(gui.Control(window, kLauncherButtonId)), "the start button is enabled");
+            TDIBSurface picture;
+            gui.Screenshot(window, shot, picture);
+            gui.Check(GuiDriver::TextPixels(picture, window, gui.Control(window, kLauncherButtonId + 1)) > 20,
+                      "no caption drawn on the install button");
+            gui.Click(gui.Control(window, kLauncherButtonId + pressed));
+        };
+    };
+    EXPECT_EQ(Run({}, launcher(158, {12, 64, -1, -1, 116}, "launcher-158", 4)).End, SetupEnd::LauncherClosed);
+
+    settings.ShowRuntimeButtons = true;
+    Put(disc / "directx\\dxsetup.exe", "dx");
+    Put(disc / "winmedia\\mp71.exe", "mp");
+    Run({}, launcher(230, {12, 64, 100, 136, 188}, "launcher-230", 1));
+    ASSERT_EQ(started.size(), 1u);
+    EXPECT_EQ(started[0], temp / "~qinstall.exe|\"" + disc.Path() + "\"");
+}
+
+// A whole installation clicked through on the backdrop, then the installed
+// game removed by its uninstaller's windows.
+TEST_F(Windows, AnInstallationClickedThroughThenTheUninstallation) {
+    SetupOutcome outcome = Run({disc.Path()}, [&](GuiDriver& gui) {
+        HWND backdrop = gui.Window(kBackdropClass);
+        const SIZE client = GuiDriver::ClientSize(backdrop);
+        const int width = std::max(600, GetSystemMetrics(SM_CXSCREEN) - 100);
+        const int height = std::max(400, GetSystemMetrics(SM_CYSCREEN) - 200);
+        gui.Check(client.cx == width && client.cy == height,
+                  "backdrop client " + std::to_string(client.cx) + "x" + std::to_string(client.cy));
+        const RECT footer = GuiDriver::PlaceIn(backdrop, gui.Control(backdrop, kFooterId));
+        gui.Check(footer.left == 0 && footer.top == height - 20 && footer.right == width && footer.bottom == height - 8,
+                  "footer at " + Text(footer));
+        HWND wizard = gui.Window(kWizardClass);
+        const SIZE dialog = GuiDriver::ClientSize(wizard);
+        gui.Check(dialog.cx == kWizardClientWidth && dialog.cy == kWizardClientHeight, "wizard client size");
+        WalkToConfirm(gui, "install");
+        Press(gui, gui.Window(kWizardClass), WizardControl::btnNext);
+        wizard = Page(gui, "完了", "install-6-exit");
+        Press(gui, wizard, WizardControl::btnAbort);
+    });
+    ASSERT_EQ(outcome.WizardResult, TModalResult::mrOk);
+    ASSERT_EQ(InstallPath(), target.Path());
+    EXPECT_TRUE(Saved().Installed);
+    EXPECT_EQ(DataEntry("scene.txt"), "scene");
+
+    // The uninstaller's temporary copy, started with the install folder.
+    programFile = temp / "~qinstall.exe";
+    WriteBytes(programFile, "program");
+    outcome = Run({target.Path()}, [&](GuiDriver& gui) {
+        HWND wizard = Page(gui, "アンインストール", "uninstall-1");
+        gui.Check(win32::WindowText(gui.Control(wizard, WizardControlId(WizardControl::btnNext))) == Wide("実行"),
+                  "the execute button");
+        Press(gui, wizard, WizardControl::btnNext);
+        wizard = Page(gui, "完了", "uninstall-2-exit");
+        Press(gui, wizard, WizardControl::btnAbort);
+    });
+    EXPECT_EQ(outcome.Role, SetupRole::Uninstall);
+    EXPECT_EQ(outcome.WizardResult, TModalResult::mrOk);
+    EXPECT_FALSE(platform::FileExists(target / "install.dat"));
+    EXPECT_EQ(InstallPath(), "");
+}
+
+// Abort pressed as the copy starts: the question comes up as a message box
+// owned by the wizard, and Yes stops the installation.
+TEST_F(Windows, AbortDuringTheCopy) {
+    SetupOutcome outcome = Run({disc.Path()}, [&](GuiDriver& gui) {
+        WalkToConfirm(gui, "abort");
+        HWND wizard = gui.Window(kWizardClass);
+        Press(gui, wizard, WizardControl::btnNext);
+        PostMessageW(gui.Control(wizard, WizardControlId(WizardControl::btnAbort)), BM_CLICK, 0, 0);
+        HWND box = gui.MessageBox();
+        gui.Check(GetWindow(box, GW_OWNER) == wizard, "the box is owned by the wizard");
+        TDIBSurface picture;
+        gui.Screenshot(box, "abort-question", picture);
+        gui.Click(GetDlgItem(box, IDYES));
+    });
+    EXPECT_EQ(outcome.WizardResult, TModalResult::mrAbort);
+    EXPECT_FALSE(platform::FileExists(target / "install.dat"));
+    EXPECT_EQ(InstallPath(), "");
+}
+
+}  // namespace
+}  // namespace qi
