@@ -1,8 +1,9 @@
 #pragma once
 // Everything the system asks of the operating system. Paths and texts are
 // byte strings in code page 932; paths are Windows paths ("C:\Games\Title").
-// The Windows implementation passes them to the A-APIs unchanged; the Linux
-// implementation maps drives and converts names at its boundary.
+// The Windows implementation converts them to UTF-16 for the W calls, so the
+// system's own code page does not matter; the Linux implementation maps
+// drives and converts names at its boundary.
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -78,8 +79,10 @@ struct DirectoryEntry {
     uint32_t attributes;
 };
 // Entries of a folder without "." and "..", in the file system's order.
-// Empty when the folder does not exist.
-std::vector<DirectoryEntry> ListDirectory(const std::string& folder);
+// Empty when the folder does not exist. Entries whose names cannot be
+// written in code page 932 are left out; leftOut, when given, receives
+// their names in UTF-8.
+std::vector<DirectoryEntry> ListDirectory(const std::string& folder, std::vector<std::string>* leftOut = nullptr);
 
 // Bytes free for the user on the volume holding path; nullopt when unknown.
 std::optional<int64_t> FreeDiskSpace(const std::string& path);
@@ -239,10 +242,16 @@ bool StderrIsTerminal();
 // input has ended).
 [[nodiscard]] bool InputWaiting();
 
-// The path of the host's file system that a Windows path stands for
-// (itself on Windows).
+// The path of the host's file system that a Windows path stands for, as
+// the host's programs write it: UTF-8 (on Windows the same path in UTF-8).
 std::string NativePath(const std::string& path);
-// The Windows path that a host path (UTF-8 on Linux) stands for.
+// The Windows path that a host path (UTF-8) stands for.
 std::string FromNativePath(const std::string& nativePath);
+// The program's arguments after its name in UTF-8, whatever the system's
+// code page (Windows reads them from its UTF-16 command line).
+std::vector<std::string> Utf8Arguments(int argc, char** argv);
+// Standard output and error show UTF-8 text right on a console (Windows
+// switches its console to UTF-8 until the program ends).
+void ShowUtf8OnConsole();
 
 }  // namespace qi::platform

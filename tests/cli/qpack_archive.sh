@@ -39,6 +39,8 @@ else fail "file time not kept"; fi
 "${qpack[@]}" cat game.dat 'script\main.txt' >cat.txt 2>err.txt; check "cat" 0 $?
 if cmp -s cat.txt src/script/main.txt; then echo "ok: cat gives the content"
 else fail "cat content"; fi
+"${qpack[@]}" cat game.dat 'ソフト\bgm.ogg' >cat.txt 2>err.txt; check "cat of a Japanese entry name" 0 $?
+cmp -s cat.txt src/ソフト/bgm.ogg && echo "ok: its content" || fail "cat of a Japanese entry name: content"
 "${qpack[@]}" cat game.dat missing.txt >/dev/null 2>err.txt; check "cat missing entry" 1 $?
 contains "missing entry named" err.txt 'missing.txt'
 
@@ -58,6 +60,10 @@ contains "damaged entry named by extract" err.txt 'bgm.ogg'
 mkdir -p twins && echo a >twins/Index.html && echo b >twins/index.html
 "${qpack[@]}" create twins.dat twins 2>err.txt; check "names differing in case" 1 $?
 contains "both names" err.txt "'Index.html' and 'index.html'"
+# A name that code page 932 cannot write is refused, not left out unseen.
+mkdir -p accents/ソフト && echo a >accents/ソフト/café.txt
+"${qpack[@]}" create accents.dat accents 2>err.txt; check "a name without a code page 932 form" 1 $?
+contains "that name" err.txt "'ソフト\café.txt' has a name that cannot be written in code page 932"
 
 # An update with one newer and one new file, merged into the data file.
 cp -r src upd

@@ -89,7 +89,13 @@ int main(int argc, char** argv) {
     AttachParentConsole();
 #endif
     platform::RunPendingDeletions();
-    CommandLine line = ParseCommandLine(CommandLineWords(argc, argv));
+    CommandLine line;
+    try {
+        line = ParseCommandLine(CommandLineWords(argc, argv));
+    } catch (const Error& e) {  // an argument the game's code page cannot hold
+        std::fprintf(stderr, "qinstall: %s\n", e.what());
+        return ecUsage;
+    }
     if (line.Has("help")) {
         Usage(stdout);
         return ecDone;

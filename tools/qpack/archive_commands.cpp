@@ -254,12 +254,21 @@ bool WildcardMatch(const std::string& pattern, const std::string& text) {
     return p == pattern.size();
 }
 
-// Files below folder (which ends in "\"), as names relative to root.
-void CollectFiles(const std::string& root, const std::string& relative, std::vector<std::string>& names) {
-    for (const auto& entry : qi::platform::ListDirectory(root + relative)) {
+// Files below folder (which ends in "\"), as names relative to root. A file
+// whose name an archive cannot hold stops the creation: it is not left out
+// unseen.
+void CollectFiles(const std::string& folderArg, const std::string& root, const std::string& relative,
+                  std::vector<std::string>& names) {
+    std::vector<std::string> leftOut;
+    const auto entries = qi::platform::ListDirectory(root + relative, &leftOut);
+    if (!leftOut.empty()) {
+        throw InputError(folderArg, "'" + Utf8Name(folderArg, relative) + leftOut[0] +
+                                        "' has a name that cannot be written in code page 932");
+    }
+    for (const auto& entry : entries) {
         std::string name = relative + entry.name;
         if (entry.attributes & qi::platform::kAttrDirectory) {
-            CollectFiles(root, name + "\\", names);
+            CollectFiles(folderArg, root, name + "\\", names);
         } else {
             names.push_back(name);
         }
@@ -307,7 +316,7 @@ int Create(const std::vector<std::string>& arguments) {
     if (!qi::platform::DirectoryExists(folder)) throw InputError(folderArg, "no such folder");
 
     std::vector<std::string> names;
-    CollectFiles(folder, "", names);
+    CollectFiles(folderArg, folder, "", names);
     // A stable order: by name bytes. The archive being written is left out.
     std::sort(names.begin(), names.end());
     names.erase(std::remove_if(names.begin(), names.end(),

@@ -107,5 +107,6 @@ int main(int argc, char** argv) {
     mallopt(M_TRIM_THRESHOLD, 64 << 20);
 #endif
     qi::platform::SetBinaryStdout();
-    return qpack::Run(std::vector<std::string>(argv + 1, argv + argc));
+    qi::platform::ShowUtf8OnConsole();
+    return qpack::Run(qi::platform::Utf8Arguments(argc, argv));
 }

@@ -54,7 +54,7 @@ bool RemoveFolder(const std::string& path) {
 
 // Names without a code page 932 form (or holding a "\") are left out: the
 // caller could not name them again, and a "\" would read as a delimiter.
-std::vector<DirectoryEntry> ListDirectory(const std::string& folder) {
+std::vector<DirectoryEntry> ListDirectory(const std::string& folder, std::vector<std::string>* leftOut) {
     std::vector<DirectoryEntry> entries;
     auto native = posix::HostPathIfValid(folder);
     DIR* dir = native ? opendir(native->c_str()) : nullptr;
@@ -64,6 +64,8 @@ std::vector<DirectoryEntry> ListDirectory(const std::string& folder) {
         if (name == "." || name == "..") continue;
         if (auto windowsName = WindowsName(name)) {
             entries.push_back({*windowsName, EntryAttributes(dirfd(dir), entry->d_name)});
+        } else if (leftOut) {
+            leftOut->push_back(name);
         }
     }
     closedir(dir);

@@ -20,6 +20,13 @@ void SetBinaryStdout() {}
 // The arguments arrive already split.
 std::optional<std::string> RawCommandLine() { return std::nullopt; }
 
+// Linux programs take and show their texts in UTF-8 already.
+std::vector<std::string> Utf8Arguments(int argc, char** argv) {
+    return argc > 1 ? std::vector<std::string>(argv + 1, argv + argc) : std::vector<std::string>();
+}
+
+void ShowUtf8OnConsole() {}
+
 bool StderrIsTerminal() { return isatty(2) == 1; }
 
 }  // namespace qi::platform

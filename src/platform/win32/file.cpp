@@ -1,10 +1,11 @@
-// Files opened with CreateFileA: 64-bit positions and sizes, transfers split
+// Files opened with CreateFileW: 64-bit positions and sizes, transfers split
 // into pieces that one ReadFile or WriteFile call can carry.
 #include <windows.h>
 
 #include <algorithm>
 
 #include "platform/platform.h"
+#include "platform/win32/wide_text.h"
 #include "platform/win32/system_error.h"
 
 namespace qi::platform {
@@ -105,7 +106,7 @@ std::unique_ptr<File> OpenFile(const std::string& path, Access access, Share sha
     DWORD creation = disposition == Disposition::CreateAlways ? CREATE_ALWAYS : OPEN_EXISTING;
     DWORD flags = FILE_ATTRIBUTE_NORMAL | (writeThrough ? FILE_FLAG_WRITE_THROUGH : 0);
     HANDLE handle =
-        CreateFileA(path.c_str(), DesiredAccess(access), ShareMode(share), nullptr, creation, flags, nullptr);
+        CreateFileW(win32::Wide(path).c_str(), DesiredAccess(access), ShareMode(share), nullptr, creation, flags, nullptr);
     if (handle == INVALID_HANDLE_VALUE) win32::RaiseSystemError(path, GetLastError());
     return std::make_unique<Win32File>(handle, path, access);
 }

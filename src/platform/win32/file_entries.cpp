@@ -3,40 +3,41 @@
 #include <windows.h>
 
 #include "platform/platform.h"
+#include "platform/win32/wide_text.h"
 
 namespace qi::platform {
 
 bool FileExists(const std::string& path) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
+    DWORD attributes = GetFileAttributesW(win32::Wide(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool DirectoryExists(const std::string& path) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
+    DWORD attributes = GetFileAttributesW(win32::Wide(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool RemoveFile(const std::string& path) { return DeleteFileA(path.c_str()) != FALSE; }
+bool RemoveFile(const std::string& path) { return DeleteFileW(win32::Wide(path).c_str()) != FALSE; }
 
 bool CopyFileTo(const std::string& source, const std::string& dest, bool failIfExists) {
-    return CopyFileA(source.c_str(), dest.c_str(), failIfExists) != FALSE;
+    return CopyFileW(win32::Wide(source).c_str(), win32::Wide(dest).c_str(), failIfExists) != FALSE;
 }
 
 bool RenameFile(const std::string& source, const std::string& dest) {
-    return MoveFileExA(source.c_str(), dest.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
+    return MoveFileExW(win32::Wide(source).c_str(), win32::Wide(dest).c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
 }
 
-uint32_t GetAttributes(const std::string& path) { return GetFileAttributesA(path.c_str()); }
+uint32_t GetAttributes(const std::string& path) { return GetFileAttributesW(win32::Wide(path).c_str()); }
 
 bool SetAttributes(const std::string& path, uint32_t attributes) {
-    return SetFileAttributesA(path.c_str(), attributes) != FALSE;
+    return SetFileAttributesW(win32::Wide(path).c_str(), attributes) != FALSE;
 }
 
 std::optional<uint32_t> GetFileDosTime(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA data;
     FILETIME local;
     WORD date, time;
-    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) ||
+    if (!GetFileAttributesExW(win32::Wide(path).c_str(), GetFileExInfoStandard, &data) ||
         !FileTimeToLocalFileTime(&data.ftLastWriteTime, &local) ||
         !FileTimeToDosDateTime(&local, &date, &time)) {
         return std::nullopt;
@@ -50,7 +51,7 @@ bool SetFileDosTime(const std::string& path, uint32_t dosTime) {
         !LocalFileTimeToFileTime(&local, &utc)) {
         return false;
     }
-    HANDLE handle = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+    HANDLE handle = CreateFileW(win32::Wide(path).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) return false;
     bool done = SetFileTime(handle, nullptr, nullptr, &utc) != FALSE;

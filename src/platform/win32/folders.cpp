@@ -4,13 +4,14 @@
 
 #include "base/path_helpers.h"
 #include "platform/platform.h"
+#include "platform/win32/wide_text.h"
 #include "platform/win32/path_text.h"
 
 namespace qi::platform {
 namespace {
 
 bool CreateOneFolder(const std::string& path) {
-    return DirectoryExists(path) || CreateDirectoryA(path.c_str(), nullptr) || DirectoryExists(path);
+    return DirectoryExists(path) || CreateDirectoryW(win32::Wide(path).c_str(), nullptr) || DirectoryExists(path);
 }
 
 }  // namespace
@@ -26,21 +27,28 @@ bool CreateFolders(const std::string& path) {
 bool CreateNewFolder(const std::string& path) {
     std::string folder = path;
     if (win32::EndsWithDelimiter(folder)) folder.pop_back();
-    return CreateDirectoryA(folder.c_str(), nullptr) != FALSE;
+    return CreateDirectoryW(win32::Wide(folder).c_str(), nullptr) != FALSE;
 }
 
-bool RemoveFolder(const std::string& path) { return RemoveDirectoryA(path.c_str()) != FALSE; }
+bool RemoveFolder(const std::string& path) { return RemoveDirectoryW(win32::Wide(path).c_str()) != FALSE; }
 
-std::vector<DirectoryEntry> ListDirectory(const std::string& folder) {
+// Names without a code page 932 form are left out, as the caller could not
+// name them again; leftOut receives them in UTF-8.
+std::vector<DirectoryEntry> ListDirectory(const std::string& folder, std::vector<std::string>* leftOut) {
     std::vector<DirectoryEntry> entries;
     if (folder.empty()) return entries;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((AddBackslash(folder) + "*.*").c_str(), &found);
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(win32::Wide(AddBackslash(folder) + "*.*").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return entries;
     do {
-        std::string name = found.cFileName;
-        if (name != "." && name != "..") entries.push_back({name, found.dwFileAttributes});
-    } while (FindNextFileA(search, &found));
+        std::wstring name = found.cFileName;
+        if (name == L"." || name == L"..") continue;
+        if (auto cp932 = win32::Cp932(name)) {
+            entries.push_back({*cp932, found.dwFileAttributes});
+        } else if (leftOut) {
+            leftOut->push_back(win32::Utf8(name));
+        }
+    } while (FindNextFileW(search, &found));
     FindClose(search);
     return entries;
 }
@@ -50,20 +58,17 @@ std::optional<int64_t> FreeDiskSpace(const std::string& path) {
     while (!folder.empty() && !DirectoryExists(folder)) folder = win32::ParentFolder(folder);
     ULARGE_INTEGER available;
     if (folder.empty() ||
-        !GetDiskFreeSpaceExA(AddBackslash(folder).c_str(), &available, nullptr, nullptr)) {
+        !GetDiskFreeSpaceExW(win32::Wide(AddBackslash(folder)).c_str(), &available, nullptr, nullptr)) {
         return std::nullopt;
     }
     return static_cast<int64_t>(available.QuadPart);
 }
 
 std::string ShortPathName(const std::string& path) {
-    DWORD needed = GetShortPathNameA(path.c_str(), nullptr, 0);
-    if (needed == 0) return path;
-    std::string shortName(needed, '\0');
-    DWORD length = GetShortPathNameA(path.c_str(), shortName.data(), needed);
-    if (length == 0 || length >= needed) return path;
-    shortName.resize(length);
-    return shortName;
+    const std::wstring wide = win32::Wide(path);
+    std::wstring shortName =
+        win32::WideFromApi([&](wchar_t* buffer, DWORD size) { return GetShortPathNameW(wide.c_str(), buffer, size); });
+    return shortName.empty() ? path : win32::Cp932(shortName).value_or(path);
 }
 
 }  // namespace qi::platform

@@ -2,13 +2,14 @@
 #include <windows.h>
 
 #include "platform/platform.h"
+#include "platform/win32/wide_text.h"
 
 namespace qi::platform {
 namespace {
 
 std::optional<std::vector<uint8_t>> CopyResource(HMODULE module, const std::string& name,
                                                  const std::string& type) {
-    HRSRC found = FindResourceA(module, name.c_str(), type.c_str());
+    HRSRC found = FindResourceW(module, win32::Wide(name).c_str(), win32::Wide(type).c_str());
     if (!found) return std::nullopt;
     HGLOBAL loaded = LoadResource(module, found);
     const auto* bytes = static_cast<const uint8_t*>(loaded ? LockResource(loaded) : nullptr);
@@ -20,7 +21,7 @@ std::optional<std::vector<uint8_t>> CopyResource(HMODULE module, const std::stri
 
 std::optional<std::vector<uint8_t>> LoadModuleResource(const std::string& moduleFile, const std::string& name,
                                                        const std::string& type) {
-    HMODULE module = LoadLibraryExA(moduleFile.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    HMODULE module = LoadLibraryExW(win32::Wide(moduleFile).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     if (!module) return std::nullopt;
     auto data = CopyResource(module, name, type);
     FreeLibrary(module);

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "platform/platform.h"
+#include "platform/win32/wide_text.h"
 
 namespace qi::platform {
 namespace {
@@ -23,14 +24,14 @@ private:
 }  // namespace
 
 bool MutexExists(const std::string& name) {
-    HANDLE handle = OpenMutexA(MUTEX_ALL_ACCESS, FALSE, name.c_str());
+    HANDLE handle = OpenMutexW(MUTEX_ALL_ACCESS, FALSE, win32::Wide(name).c_str());
     if (!handle) return false;
     CloseHandle(handle);
     return true;
 }
 
 std::unique_ptr<NamedMutex> CreateNamedMutex(const std::string& name) {
-    HANDLE handle = CreateMutexA(nullptr, FALSE, name.c_str());
+    HANDLE handle = CreateMutexW(nullptr, FALSE, win32::Wide(name).c_str());
     DWORD error = GetLastError();
     if (!handle) return nullptr;
     auto mutex = std::make_unique<Win32Mutex>(handle);

@@ -6,6 +6,7 @@
 
 #include "platform/platform.h"
 #include "platform/win32/system_error.h"
+#include "platform/win32/wide_text.h"
 
 namespace qi::platform {
 namespace {
@@ -19,11 +20,11 @@ HKEY RootHandle(RootKey root) {
     return HKEY_CURRENT_USER;
 }
 
-// Names from RegEnumKeyExA or RegEnumValueA: enumerate(index, buffer, size)
+// Names from RegEnumKeyExW or RegEnumValueW: enumerate(index, buffer, size)
 // with size in and out; the buffer grows while the answer is ERROR_MORE_DATA.
-std::vector<std::string> EnumerateNames(const std::function<LONG(DWORD, char*, DWORD*)>& enumerate) {
-    std::vector<std::string> names;
-    std::string buffer(256, '\0');
+std::vector<std::wstring> EnumerateNames(const std::function<LONG(DWORD, wchar_t*, DWORD*)>& enumerate) {
+    std::vector<std::wstring> names;
+    std::wstring buffer(256, L'\0');
     for (DWORD index = 0;;) {
         DWORD size = static_cast<DWORD>(buffer.size());
         LONG result = enumerate(index, buffer.data(), &size);
@@ -38,6 +39,14 @@ std::vector<std::string> EnumerateNames(const std::function<LONG(DWORD, char*, D
     }
 }
 
+std::vector<std::string> Cp932Names(const std::vector<std::wstring>& wideNames) {
+    std::vector<std::string> names;
+    for (const auto& wide : wideNames) {
+        if (auto name = win32::Cp932(wide)) names.push_back(*name);
+    }
+    return names;
+}
+
 class Win32RegistryKey final : public RegistryKey {
 public:
     explicit Win32RegistryKey(HKEY key) : key_(key) {}
@@ -46,45 +55,54 @@ public:
     Win32RegistryKey& operator=(const Win32RegistryKey&) = delete;
 
     std::optional<std::string> ReadString(const std::string& name) override {
+        const std::wstring wideName = win32::Wide(name);
         DWORD type = REG_NONE;
         DWORD size = 0;
-        LONG result = RegQueryValueExA(key_, name.c_str(), nullptr, &type, nullptr, &size);
+        LONG result = RegQueryValueExW(key_, wideName.c_str(), nullptr, &type, nullptr, &size);
         if (result == ERROR_FILE_NOT_FOUND) return std::nullopt;
         if (result != ERROR_SUCCESS) win32::RaiseSystemError("registry value \"" + name + "\"", result);
         if (type != REG_SZ && type != REG_EXPAND_SZ) {
             throw Error("registry value \"" + name + "\" has an invalid data type");
         }
-        std::string data;
+        std::wstring data;
         do {
-            data.resize(size);
-            result = RegQueryValueExA(key_, name.c_str(), nullptr, &type,
+            data.resize(size / sizeof(wchar_t) + 1);
+            size = static_cast<DWORD>(data.size() * sizeof(wchar_t));
+            result = RegQueryValueExW(key_, wideName.c_str(), nullptr, &type,
                                       reinterpret_cast<BYTE*>(data.data()), &size);
         } while (result == ERROR_MORE_DATA);
         if (result != ERROR_SUCCESS) win32::RaiseSystemError("registry value \"" + name + "\"", result);
-        data.resize(size);
-        return data.substr(0, data.find('\0'));  // without the terminator, when one is stored
+        data.resize(size / sizeof(wchar_t));
+        auto value = win32::Cp932(data.substr(0, data.find(L'\0')));  // without the terminator, when one is stored
+        if (!value) throw Error("registry value \"" + name + "\" cannot be written in code page 932");
+        return value;
     }
 
     void WriteString(const std::string& name, const std::string& value) override {
-        LONG result =
-            RegSetValueExA(key_, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                           static_cast<DWORD>(value.size() + 1));
+        const std::wstring wide = win32::Wide(value);
+        LONG result = RegSetValueExW(key_, win32::Wide(name).c_str(), 0, REG_SZ,
+                                     reinterpret_cast<const BYTE*>(wide.c_str()),
+                                     static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t)));
         if (result != ERROR_SUCCESS) win32::RaiseSystemError("registry value \"" + name + "\"", result);
     }
 
     bool DeleteValue(const std::string& name) override {
-        return RegDeleteValueA(key_, name.c_str()) == ERROR_SUCCESS;
+        return RegDeleteValueW(key_, win32::Wide(name).c_str()) == ERROR_SUCCESS;
     }
 
-    std::vector<std::string> SubKeyNames() override {
-        return EnumerateNames([this](DWORD index, char* buffer, DWORD* size) {
-            return RegEnumKeyExA(key_, index, buffer, size, nullptr, nullptr, nullptr, nullptr);
-        });
-    }
+    // Names without a code page 932 form are left out: they could not be
+    // named again.
+    std::vector<std::string> SubKeyNames() override { return Cp932Names(WideSubKeyNames()); }
 
     std::vector<std::string> ValueNames() override {
-        return EnumerateNames([this](DWORD index, char* buffer, DWORD* size) {
-            return RegEnumValueA(key_, index, buffer, size, nullptr, nullptr, nullptr, nullptr);
+        return Cp932Names(EnumerateNames([this](DWORD index, wchar_t* buffer, DWORD* size) {
+            return RegEnumValueW(key_, index, buffer, size, nullptr, nullptr, nullptr, nullptr);
+        }));
+    }
+
+    std::vector<std::wstring> WideSubKeyNames() {
+        return EnumerateNames([this](DWORD index, wchar_t* buffer, DWORD* size) {
+            return RegEnumKeyExW(key_, index, buffer, size, nullptr, nullptr, nullptr, nullptr);
         });
     }
 
@@ -92,27 +110,28 @@ private:
     HKEY key_;
 };
 
-// Deletes parent\name after all its sub-keys, innermost first.
-bool DeleteKeyTree(HKEY parent, const std::string& name) {
+// Deletes parent\name after all its sub-keys, innermost first, whatever
+// their names.
+bool DeleteKeyTree(HKEY parent, const std::wstring& name) {
     HKEY key;
-    if (RegOpenKeyExA(parent, name.c_str(), 0, KEY_READ | DELETE, &key) != ERROR_SUCCESS) return false;
+    if (RegOpenKeyExW(parent, name.c_str(), 0, KEY_READ | DELETE, &key) != ERROR_SUCCESS) return false;
     {
         Win32RegistryKey opened(key);
-        for (const auto& child : opened.SubKeyNames()) DeleteKeyTree(key, child);
+        for (const auto& child : opened.WideSubKeyNames()) DeleteKeyTree(key, child);
     }
-    return RegDeleteKeyA(parent, name.c_str()) == ERROR_SUCCESS;
+    return RegDeleteKeyW(parent, name.c_str()) == ERROR_SUCCESS;
 }
 
 // Opens or creates HKEY_CURRENT_USER\path for reading and writing, or only
 // for reading where the user may not change it.
 LONG OpenCurrentUserKey(const std::string& path, bool create, HKEY* key) {
     if (create) {
-        return RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+        return RegCreateKeyExW(HKEY_CURRENT_USER, win32::Wide(path).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                                KEY_READ | KEY_WRITE, nullptr, key, nullptr);
     }
-    LONG result = RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ | KEY_WRITE, key);
+    LONG result = RegOpenKeyExW(HKEY_CURRENT_USER, win32::Wide(path).c_str(), 0, KEY_READ | KEY_WRITE, key);
     if (result != ERROR_ACCESS_DENIED) return result;
-    return RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, key);
+    return RegOpenKeyExW(HKEY_CURRENT_USER, win32::Wide(path).c_str(), 0, KEY_READ, key);
 }
 
 }  // namespace
@@ -121,7 +140,7 @@ std::unique_ptr<RegistryKey> OpenRegistryKey(RootKey root, const std::string& pa
     HKEY key;
     LONG result = root == RootKey::CurrentUser
                       ? OpenCurrentUserKey(path, create, &key)
-                      : RegOpenKeyExA(RootHandle(root), path.c_str(), 0, KEY_READ, &key);
+                      : RegOpenKeyExW(RootHandle(root), win32::Wide(path).c_str(), 0, KEY_READ, &key);
     if (result != ERROR_SUCCESS) return nullptr;
     return std::make_unique<Win32RegistryKey>(key);
 }
@@ -129,20 +148,21 @@ std::unique_ptr<RegistryKey> OpenRegistryKey(RootKey root, const std::string& pa
 bool DeleteRegistryTree(RootKey root, const std::string& path) {
     // An empty path would name the root itself and take every key below it.
     if (root != RootKey::CurrentUser || path.find_first_not_of('\\') == std::string::npos) return false;
-    return DeleteKeyTree(HKEY_CURRENT_USER, path);
+    return DeleteKeyTree(HKEY_CURRENT_USER, win32::Wide(path));
 }
 
 bool DeleteEmptyRegistryKey(RootKey root, const std::string& path) {
     if (root != RootKey::CurrentUser || path.find_first_not_of('\\') == std::string::npos) return false;
     HKEY key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    const std::wstring widePath = win32::Wide(path);
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, widePath.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
     DWORD subKeys = 0, values = 0;
-    LONG result = RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr, &values, nullptr,
+    LONG result = RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr, &values, nullptr,
                                    nullptr, nullptr, nullptr);
     RegCloseKey(key);
     if (result != ERROR_SUCCESS || subKeys != 0 || values != 0) return false;
-    // RegDeleteKeyA itself refuses a key that has gained a sub-key since.
-    return RegDeleteKeyA(HKEY_CURRENT_USER, path.c_str()) == ERROR_SUCCESS;
+    // RegDeleteKeyW itself refuses a key that has gained a sub-key since.
+    return RegDeleteKeyW(HKEY_CURRENT_USER, widePath.c_str()) == ERROR_SUCCESS;
 }
 
 }  // namespace qi::platform

@@ -4,6 +4,7 @@
 
 #include "platform/platform.h"
 #include "platform/win32/windows_version.h"
+#include "platform/win32/wide_text.h"
 
 namespace qi::platform {
 
@@ -20,9 +21,11 @@ bool IsUserAdmin() {
 }
 
 int ShellOpen(const std::string& file, const std::string& arguments, const std::string& folder) {
+    const std::wstring wideFile = win32::Wide(file), wideArguments = win32::Wide(arguments),
+                       wideFolder = win32::Wide(folder);
     HINSTANCE result =
-        ShellExecuteA(nullptr, "open", file.c_str(), arguments.empty() ? nullptr : arguments.c_str(),
-                      folder.empty() ? nullptr : folder.c_str(), SW_SHOW);
+        ShellExecuteW(nullptr, L"open", wideFile.c_str(), arguments.empty() ? nullptr : wideArguments.c_str(),
+                      folder.empty() ? nullptr : wideFolder.c_str(), SW_SHOW);
     return static_cast<int>(reinterpret_cast<INT_PTR>(result));
 }
 
@@ -34,7 +37,9 @@ void SleepMs(unsigned milliseconds) { Sleep(milliseconds); }
 
 namespace qi::platform {
 
-std::optional<std::string> RawCommandLine() { return std::string(GetCommandLineA()); }
+// Characters the command line holds without a code page 932 form raise
+// qi::Error naming them: such an argument could name no file of the game.
+std::optional<std::string> RawCommandLine() { return win32::Cp932Name(GetCommandLineW()); }
 
 bool StderrIsTerminal() {
     DWORD mode = 0;

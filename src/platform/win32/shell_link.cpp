@@ -8,6 +8,7 @@
 
 #include "platform/platform.h"
 #include "platform/win32/system_error.h"
+#include "platform/win32/wide_text.h"
 
 namespace qi::platform {
 namespace {
@@ -46,29 +47,26 @@ private:
 
 bool SaveShellLink(const std::string& linkPath, const ShellLinkData& data) {
     ComScope com;
-    ComPtr<IShellLinkA> link;
-    HRESULT created = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.Out());
+    ComPtr<IShellLinkW> link;
+    HRESULT created = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.Out());
     if (FAILED(created)) win32::RaiseSystemError(linkPath, static_cast<DWORD>(created));
     ComPtr<IPersistFile> file;
     if (FAILED(link->QueryInterface(IID_IPersistFile, file.Out()))) return false;
-    link->SetDescription(data.description.c_str());
-    link->SetPath(data.target.c_str());
-    link->SetWorkingDirectory(data.workDir.c_str());
-    link->SetArguments(data.arguments.c_str());
+    link->SetDescription(win32::Wide(data.description).c_str());
+    link->SetPath(win32::Wide(data.target).c_str());
+    link->SetWorkingDirectory(win32::Wide(data.workDir).c_str());
+    link->SetArguments(win32::Wide(data.arguments).c_str());
     link->SetHotkey(data.hotKey);
     link->SetShowCmd(data.showCommand);
-    link->SetIconLocation(data.iconFile.c_str(), data.iconIndex);
-    wchar_t wide[MAX_PATH];
-    if (MultiByteToWideChar(CP_ACP, 0, linkPath.c_str(), -1, wide, MAX_PATH) == 0) {
-        win32::RaiseSystemError(linkPath, GetLastError());
-    }
-    HRESULT saved = file->Save(wide, TRUE);
+    link->SetIconLocation(win32::Wide(data.iconFile).c_str(), data.iconIndex);
+    HRESULT saved = file->Save(win32::Wide(linkPath).c_str(), TRUE);
     if (FAILED(saved)) win32::RaiseSystemError(linkPath, static_cast<DWORD>(saved));
     return true;
 }
 
 void OpenFolderWindow(const std::string& folder) {
-    ShellExecuteA(nullptr, "open", folder.c_str(), nullptr, folder.c_str(), SW_SHOW);
+    const std::wstring wide = win32::Wide(folder);
+    ShellExecuteW(nullptr, L"open", wide.c_str(), nullptr, wide.c_str(), SW_SHOW);
 }
 
 bool DesktopAvailable() { return true; }

@@ -6,12 +6,14 @@
 
 #include <string>
 
+#include "platform/win32/wide_text.h"
+
 namespace qi::win32 {
 
-std::wstring Wide(const std::string& text);
+using platform::win32::Wide;
 // Back to code page 932 (text typed into a box); characters that page
 // cannot hold become "?".
-std::string Narrow(const std::wstring& text);
+inline std::string Narrow(const std::wstring& text) { return platform::win32::Cp932Shown(text); }
 // A multi-line box shows CR LF line breaks; the texts may carry bare LF.
 std::string WithCrLf(const std::string& text);
 std::wstring WindowText(HWND window);
