@@ -32,10 +32,12 @@ if ((${#missing[@]})); then
   apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
-if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
-  if [ "$(id -u)" = 0 ]; then
-    sed -i 's/^# *\(ja_JP.UTF-8 UTF-8\)/\1/' /etc/locale.gen
-    grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' >> /etc/locale.gen
-    locale-gen >/dev/null
-  fi
-fi
+# The Windows tests run under a Japanese locale, and once under an English
+# one, whose system code page is not 932.
+for wanted in ja_JP en_US; do
+  locale -a 2>/dev/null | grep -qi "^$wanted\.utf-\?8$" && continue
+  [ "$(id -u)" = 0 ] || continue
+  sed -i "s/^# *\($wanted.UTF-8 UTF-8\)/\1/" /etc/locale.gen
+  grep -q "^$wanted.UTF-8 UTF-8" /etc/locale.gen || echo "$wanted.UTF-8 UTF-8" >> /etc/locale.gen
+  locale-gen >/dev/null
+done

@@ -18,7 +18,9 @@ export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 export HOME=$dir/winehome
 export XDG_CONFIG_HOME=$HOME/.config XDG_DATA_HOME=$HOME/.local/share XDG_CACHE_HOME=$HOME/.cache
 mkdir -p "$HOME"
-export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
+# A Japanese locale unless the caller names another (QI_WINE_LANG).
+export LANG=${QI_WINE_LANG:-ja_JP.UTF-8}
+export LC_ALL=$LANG
 export DISPLAY=
 
 wine64=$(command -v wine64 || echo /usr/lib/wine/wine64)

@@ -18,15 +18,11 @@ std::string CoreText(const std::string& word) {
 }
 
 std::string ShownText(const std::string& text) {
-#if defined(_WIN32)
-    return text;
-#else
     try {
         return platform::Utf8FromCp932(text);
     } catch (const Error&) {
         return text;
     }
-#endif
 }
 
 void ReportEndReason(SetupEnd end) {

@@ -1,7 +1,9 @@
 #pragma once
-// Text at the program's edge. The core works in code page 932; on Linux the
-// command line and the terminal are UTF-8, and an absolute Linux path
-// stands for the Windows path it maps to.
+// Text at the program's edge. The core works in code page 932. What the
+// program shows is UTF-8 on both systems (a Windows console is switched to
+// UTF-8 while it runs). On Linux the command line and typed lines are UTF-8
+// too, and an absolute Linux path stands for the Windows path it maps to;
+// on Windows they arrive in code page 932 already.
 #include <string>
 
 namespace qi {

@@ -88,6 +88,7 @@ int main(int argc, char** argv) {
 #ifdef _WIN32
     AttachParentConsole();
 #endif
+    platform::ShowUtf8OnConsole();
     platform::RunPendingDeletions();
     CommandLine line;
     try {
