@@ -2,7 +2,9 @@
 
 #include "platform/platform.h"
 #include "ui/pictures/picture_host.h"
+#include "ui/win32/screen_picture.h"
 #include "ui/win32/win32_text.h"
+#include "ui/win32/window_support.h"
 
 namespace qi::test {
 
@@ -141,22 +143,7 @@ SIZE GuiDriver::ClientSize(HWND window) {
 
 void GuiDriver::Screenshot(HWND window, const std::string& name, TDIBSurface& picture) {
     Sleep(300);  // the last repaint
-    RECT rect{};
-    GetWindowRect(window, &rect);
-    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
-    SelectObject(memory, old);
-    picture.SetSize(width, height, 24);
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-    GetDIBits(memory, bitmap, 0, static_cast<UINT>(height), picture.ScanLine(height - 1), &info, DIB_RGB_COLORS);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
+    win32::CopyFromScreen(win32::WindowRect(window), picture);
     SavePictureAsPng(std::string(kScreenshots) + "\\" + name + ".png", picture, "");
 }
 
@@ -164,10 +151,15 @@ int GuiDriver::TextPixels(const TDIBSurface& picture, HWND window, HWND control)
     RECT outer{}, inner{};
     GetWindowRect(window, &outer);
     GetWindowRect(control, &inner);
+    OffsetRect(&inner, -outer.left, -outer.top);
+    return TextPixels(picture, inner);
+}
+
+int GuiDriver::TextPixels(const TDIBSurface& picture, const RECT& place) {
     int dark = 0;
-    for (int y = inner.top + 4; y < inner.bottom - 4; ++y) {
-        for (int x = inner.left + 4; x < inner.right - 4; ++x) {
-            const uint32_t pixel = picture.Pixel(x - outer.left, y - outer.top);
+    for (int y = place.top + 4; y < place.bottom - 4; ++y) {
+        for (int x = place.left + 4; x < place.right - 4; ++x) {
+            const uint32_t pixel = picture.Pixel(x, y);
             const int sum = static_cast<int>((pixel & 0xFF) + ((pixel >> 8) & 0xFF) + ((pixel >> 16) & 0xFF));
             if (sum < 3 * 100) ++dark;
         }

@@ -51,9 +51,11 @@ public:
     // The screen as shown over the window's rectangle (owned windows on top
     // included), saved as PNG under the screenshot folder.
     void Screenshot(HWND window, const std::string& name, TDIBSurface& picture);
-    // Pixels much darker than the face colour inside rect (a window
-    // rectangle in screen coordinates shrunk by the control's border): text.
+    // Pixels much darker than the face colour inside a control of the
+    // photographed window, its border left out: text.
     static int TextPixels(const TDIBSurface& picture, HWND window, HWND control);
+    // The same inside place (the picture's coordinates).
+    static int TextPixels(const TDIBSurface& picture, const RECT& place);
 
 private:
     static DWORD WINAPI RunScript(void* driver);

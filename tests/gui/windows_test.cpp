@@ -1,13 +1,15 @@
 // The setup program's real windows under a display: their layout against
-// the models' tables, a whole installation clicked through, Abort during
-// the copy, and the uninstallation; screenshots are kept for a person to
-// look at.
+// the models' tables, their pictures, a whole installation clicked through,
+// Abort during the copy, and the uninstallation; screenshots are kept for a
+// person to look at.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
 #include "app/start_forms.h"
 #include "gui/gui_driver.h"
+#include "image/png.h"
+#include "ui/front_ends.h"
 #include "ui/win32/win32_host.h"
 #include "ui/win32/win32_text.h"
 #include "ui/win32/window_ids.h"
@@ -19,6 +21,7 @@ namespace {
 using test::Dos;
 using test::Entry;
 using test::GuiDriver;
+using test::ReadBytes;
 using test::WriteBytes;
 using namespace win32;
 
@@ -34,6 +37,20 @@ public:
     void OpenDocument(const std::string&, const std::string&) override {}
     std::vector<std::string> started;
 };
+
+// A saved PNG picture as a surface.
+void LoadPicture(const std::string& file, TDIBSurface& picture) {
+    const RgbaImage image = DecodePng(ReadBytes(file));
+    picture.SetSize(image.Width, image.Height, 24);
+    for (int y = 0; y < image.Height; ++y) {
+        for (int x = 0; x < image.Width; ++x) {
+            const uint8_t* rgba = &image.Pixels[static_cast<size_t>(y * image.Width + x) * 4];
+            picture.SetPixel(x, y, picture.ColorToPixel(rgba[0], rgba[1], rgba[2]));
+        }
+    }
+}
+
+uint32_t ColorAt(const TDIBSurface& picture, int x, int y) { return picture.PixelToColor(picture.Pixel(x, y)); }
 
 std::string Text(const RECT& r) {
     return std::to_string(r.left) + "," + std::to_string(r.top) + " " + std::to_string(r.right - r.left) + "x" +
@@ -109,6 +126,10 @@ protected:
         Page(gui, "インストール準備完了", shots + "-5-confirm");
     }
     std::string Folder() const { return target.Path().substr(0, target.Path().size() - 1); }
+    // The backdrop's client size on this screen.
+    static SIZE BackdropClient() {
+        return {std::max(600, GetSystemMetrics(SM_CXSCREEN) - 100), std::max(400, GetSystemMetrics(SM_CYSCREEN) - 200)};
+    }
     std::string InstallPath() const { return settings.GetValue("InstallPath", ""); }
 
     test::ScratchFolder temp;
@@ -214,6 +235,63 @@ TEST_F(Windows, AbortDuringTheCopy) {
     EXPECT_EQ(outcome.WizardResult, TModalResult::mrAbort);
     EXPECT_FALSE(platform::FileExists(target / "install.dat"));
     EXPECT_EQ(InstallPath(), "");
+}
+
+// The windows front end saves the launcher and the backdrop as the screen
+// shows them: the buttons' captions, the footer's text, and the title image
+// where the models put it (200 x 100, centred in both windows).
+TEST_F(Windows, ThePicturesOfTheWindowsShowTextAndTitleImage) {
+    settings.TitleImage = "title.vxa";
+    settings.FooterText = "フッター";
+    PutArchive({Entry("scene.txt", "scene", Dos(2020, 1, 1)), test::TitleImageEntry(200, 100)});
+    settings.SaveToFile(disc / "install.dat");
+    // Kept with the screenshots.
+    const PictureRequest pictures{"screenshots\\saved-launcher.png", "screenshots\\saved-backdrop.png"};
+    platform::RemoveFile(pictures.LauncherFile);
+    platform::RemoveFile(pictures.BackdropFile);
+    {
+        GuiDriver driver([&](GuiDriver& gui) {
+            HWND launcher = gui.Window(kLauncherClass);
+            gui.WaitFor([&] { return platform::FileExists(pictures.LauncherFile); }, "the launcher's picture");
+            gui.Click(gui.Control(launcher, kLauncherButtonId + 4));
+        });
+        RunWindowsFrontEnd({{}, programFile, temp.Path(), ""}, pictures);
+        EXPECT_EQ(driver.Finish(), "");
+    }
+    {
+        GuiDriver driver([&](GuiDriver& gui) {
+            HWND wizard = gui.Window(kWizardClass);
+            gui.WaitFor([&] { return platform::FileExists(pictures.BackdropFile); }, "the backdrop's picture");
+            Press(gui, wizard, WizardControl::btnAbort);
+            gui.Click(GetDlgItem(gui.MessageBox(), IDYES));
+        });
+        RunWindowsFrontEnd({{disc.Path()}, programFile, temp.Path(), ""}, pictures);
+        EXPECT_EQ(driver.Finish(), "");
+    }
+    constexpr uint32_t kRed = 0x0000FF, kYellowEnd = 0x00FDFF;  // the image's first and last column
+
+    TDIBSurface launcher;
+    LoadPicture(pictures.LauncherFile, launcher);
+    ASSERT_EQ(launcher.Width(), 265);
+    ASSERT_EQ(launcher.Height(), 158);
+    EXPECT_GT(GuiDriver::TextPixels(launcher, RECT{28, 64, 241, 93}), 20) << "the install button's caption";
+    EXPECT_EQ(ColorAt(launcher, 32, 50), kRed);  // left (265 - 200) / 2, between two buttons
+    EXPECT_NE(ColorAt(launcher, 31, 50), kRed);
+
+    TDIBSurface backdrop;
+    LoadPicture(pictures.BackdropFile, backdrop);
+    const SIZE client = BackdropClient();
+    ASSERT_EQ(backdrop.Width(), client.cx);
+    ASSERT_EQ(backdrop.Height(), client.cy);
+    const int left = (client.cx - 200) / 2, top = (client.cy - 100) / 2;
+    EXPECT_EQ(ColorAt(backdrop, left, top), kRed);
+    EXPECT_EQ(ColorAt(backdrop, left + 199, top + 99), kYellowEnd);
+    EXPECT_NE(ColorAt(backdrop, left - 1, top), kRed);  // the gradient around it
+    int lit = 0;  // the footer's white text on its black strip
+    for (int y = client.cy - 20; y < client.cy - 8; ++y) {
+        for (int x = client.cx / 2; x < client.cx; ++x) lit += ColorAt(backdrop, x, y) == 0xFFFFFF;
+    }
+    EXPECT_GT(lit, 20);
 }
 
 }  // namespace

@@ -36,9 +36,12 @@ LauncherWindow::~LauncherWindow() {
     if (window_) DestroyWindow(window_);
 }
 
-void LauncherWindow::RunModal() {
+void LauncherWindow::Show() {
     ShowWindow(window_, SW_SHOW);
     if (HWND first = GetNextDlgTabItem(window_, nullptr, FALSE)) SetFocus(first);
+}
+
+void LauncherWindow::RunModal() {
     while (form_.ModalResult == TModalResult::mrNone) {
         if (!DeliverNext(window_)) form_.Close();
     }
