@@ -1,7 +1,7 @@
 // The setup program's real windows under a display: their layout against
 // the models' tables, their pictures, a whole installation clicked through,
-// Abort during the copy, and the uninstallation; screenshots are kept for a
-// person to look at.
+// Abort during the copy, a disc prompt, and the uninstallation; screenshots
+// are kept for a person to look at.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -51,6 +51,17 @@ void LoadPicture(const std::string& file, TDIBSurface& picture) {
 }
 
 uint32_t ColorAt(const TDIBSurface& picture, int x, int y) { return picture.PixelToColor(picture.Pixel(x, y)); }
+
+// The text of a message box (its static control that is not the icon).
+std::wstring BoxText(HWND box) {
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t name[16] = {};
+        GetClassNameW(child, name, 16);
+        const std::wstring text = WindowText(child);
+        if (lstrcmpiW(name, L"Static") == 0 && text.size() > 1) return text;
+    }
+    return {};
+}
 
 std::string Text(const RECT& r) {
     return std::to_string(r.left) + "," + std::to_string(r.top) + " " + std::to_string(r.right - r.left) + "x" +
@@ -117,6 +128,13 @@ protected:
                   "next is enabled before the licence is accepted");
         Press(gui, wizard, WizardControl::CheckLicense);
         Press(gui, wizard, WizardControl::btnNext);
+        if (settings.DiscCount > 1) {
+            wizard = Page(gui, "インストールするCD-ROM", shots + "-2-media");
+            gui.Check(SendMessageW(gui.Control(wizard, WizardControlId(WizardControl::RadioDiskAll)), BM_GETCHECK, 0,
+                                   0) == BST_CHECKED,
+                      "all discs are not chosen");
+            Press(gui, wizard, WizardControl::btnNext);
+        }
         wizard = Page(gui, "インストールするファイル", shots + "-3-file");
         Press(gui, wizard, WizardControl::CheckData);
         Press(gui, wizard, WizardControl::btnNext);
@@ -235,6 +253,32 @@ TEST_F(Windows, AbortDuringTheCopy) {
     EXPECT_EQ(outcome.WizardResult, TModalResult::mrAbort);
     EXPECT_FALSE(platform::FileExists(target / "install.dat"));
     EXPECT_EQ(InstallPath(), "");
+}
+
+// The second of two discs asked for in a message box with the run's text
+// and its OK and Abort buttons; the disc is changed, OK pressed, and the
+// installation ends with both discs' entries.
+TEST_F(Windows, TheSecondDiscAskedForInAMessageBox) {
+    Discs(2, 100, 1000);
+    SetupOutcome outcome = Run({disc.Path()}, [&](GuiDriver& gui) {
+        WalkToConfirm(gui, "discs");
+        Press(gui, gui.Window(kWizardClass), WizardControl::btnNext);
+        HWND box = gui.MessageBox();
+        gui.Check(BoxText(box) == Wide("ディスク2を入れてからOKをクリックしてください"), "the prompt's text");
+        gui.Check(WindowText(GetDlgItem(box, IDCANCEL)) == Wide("中止"), "the abort button");
+        TDIBSurface picture;
+        gui.Screenshot(box, "disc-prompt", picture);
+        TQuorInstallSet second = settings;
+        second.DiscIndex = 1;
+        second.SourceFiles.clear();
+        second.SaveToFile(disc / "install.dat");
+        PutArchive({Entry("second.txt", "disc two", Dos(2020, 1, 1))});
+        gui.Click(GetDlgItem(box, IDOK));
+        Press(gui, Page(gui, "完了", "discs-6-exit"), WizardControl::btnAbort);
+    });
+    ASSERT_EQ(outcome.WizardResult, TModalResult::mrOk);
+    EXPECT_EQ(DataEntry("scene.txt"), "scene");
+    EXPECT_EQ(DataEntry("second.txt"), "disc two");
 }
 
 // The windows front end saves the launcher and the backdrop as the screen
