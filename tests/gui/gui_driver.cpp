@@ -24,7 +24,7 @@ BOOL CALLBACK FindTop(HWND window, LPARAM data) {
     auto& found = *reinterpret_cast<Found*>(data);
     wchar_t name[64] = {};
     GetClassNameW(window, name, 64);
-    if (GetWindowThreadProcessId(window, nullptr) != found.thread || !IsWindowVisible(window) ||
+    if ((found.thread && GetWindowThreadProcessId(window, nullptr) != found.thread) || !IsWindowVisible(window) ||
         std::wstring(name) != found.className) {
         return TRUE;
     }
@@ -47,8 +47,8 @@ BOOL CALLBACK FindId(HWND window, LPARAM data) {
 
 }  // namespace
 
-GuiDriver::GuiDriver(std::function<void(GuiDriver&)> script)
-    : script_(std::move(script)), guiThread_(GetCurrentThreadId()) {
+GuiDriver::GuiDriver(std::function<void(GuiDriver&)> script, bool anyProcess)
+    : script_(std::move(script)), guiThread_(anyProcess ? 0 : GetCurrentThreadId()) {
     InitializeCriticalSection(&lock_);
     CreateDirectoryA(kScreenshots, nullptr);
     thread_ = CreateThread(nullptr, 0, RunScript, this, 0, nullptr);

@@ -17,8 +17,9 @@ namespace qi::test {
 class GuiDriver {
 public:
     // Runs script on its own thread; the thread that constructs the driver
-    // is the one whose windows it drives.
-    explicit GuiDriver(std::function<void(GuiDriver&)> script);
+    // is the one whose windows it drives, or, with anyProcess, whichever
+    // program shows them (one the test started).
+    explicit GuiDriver(std::function<void(GuiDriver&)> script, bool anyProcess = false);
     ~GuiDriver();
     // Joins the script; its problems, one per line.
     std::string Finish();
@@ -61,7 +62,7 @@ private:
     static DWORD WINAPI RunScript(void* driver);
     void CloseEverything();
     std::function<void(GuiDriver&)> script_;
-    DWORD guiThread_;
+    DWORD guiThread_;  // 0: any
     CRITICAL_SECTION lock_;
     std::vector<std::string> problems_;
     HANDLE thread_ = nullptr;

@@ -1,7 +1,7 @@
 // The setup program's real windows under a display: their layout against
 // the models' tables, their pictures, a whole installation clicked through,
-// Abort during the copy, a disc prompt, and the uninstallation; screenshots
-// are kept for a person to look at.
+// Abort during the copy, a disc prompt, and the uninstallation by the
+// installed uninstaller; screenshots are kept for a person to look at.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -193,18 +193,21 @@ TEST_F(Windows, TheLauncherInBothLayouts) {
     EXPECT_EQ(started[0], temp / "~qinstall.exe|\"" + disc.Path() + "\"");
 }
 
-// A whole installation clicked through on the backdrop, then the installed
-// game removed by its uninstaller's windows.
-TEST_F(Windows, AnInstallationClickedThroughThenTheUninstallation) {
+// A whole installation clicked through on the backdrop; then the game's
+// uninstaller, this setup program installed as "install.exe", started as a
+// program of its own: its temporary copy's windows remove the game.
+TEST_F(Windows, AnInstallationClickedThroughThenTheInstalledUninstaller) {
+    std::string program = "Z:" QI_SETUP_PROGRAM;
+    std::replace(program.begin(), program.end(), '/', '\\');
+    PutSourceFiles({{"install.exe", ReadBytes(program)}});
     SetupOutcome outcome = Run({disc.Path()}, [&](GuiDriver& gui) {
         HWND backdrop = gui.Window(kBackdropClass);
-        const SIZE client = GuiDriver::ClientSize(backdrop);
-        const int width = std::max(600, GetSystemMetrics(SM_CXSCREEN) - 100);
-        const int height = std::max(400, GetSystemMetrics(SM_CYSCREEN) - 200);
-        gui.Check(client.cx == width && client.cy == height,
+        const SIZE client = GuiDriver::ClientSize(backdrop), expected = BackdropClient();
+        gui.Check(client.cx == expected.cx && client.cy == expected.cy,
                   "backdrop client " + std::to_string(client.cx) + "x" + std::to_string(client.cy));
         const RECT footer = GuiDriver::PlaceIn(backdrop, gui.Control(backdrop, kFooterId));
-        gui.Check(footer.left == 0 && footer.top == height - 20 && footer.right == width && footer.bottom == height - 8,
+        gui.Check(footer.left == 0 && footer.top == client.cy - 20 && footer.right == client.cx &&
+                      footer.bottom == client.cy - 8,
                   "footer at " + Text(footer));
         HWND wizard = gui.Window(kWizardClass);
         const SIZE dialog = GuiDriver::ClientSize(wizard);
@@ -218,22 +221,39 @@ TEST_F(Windows, AnInstallationClickedThroughThenTheUninstallation) {
     ASSERT_EQ(InstallPath(), target.Path());
     EXPECT_TRUE(Saved().Installed);
     EXPECT_EQ(DataEntry("scene.txt"), "scene");
+    ASSERT_TRUE(LinkExists(MenuFolder(), settings.Title + "のアンインストール"));
 
-    // The uninstaller's temporary copy, started with the install folder.
-    programFile = temp / "~qinstall.exe";
-    WriteBytes(programFile, "program");
-    outcome = Run({target.Path()}, [&](GuiDriver& gui) {
+    // The installed uninstaller hands over to its temporary copy, whose
+    // windows come up; the test waits for both programs to end.
+    HANDLE copy = nullptr;
+    GuiDriver driver([&](GuiDriver& gui) {
         HWND wizard = Page(gui, "アンインストール", "uninstall-1");
-        gui.Check(win32::WindowText(gui.Control(wizard, WizardControlId(WizardControl::btnNext))) == Wide("実行"),
+        DWORD id = 0;
+        GetWindowThreadProcessId(wizard, &id);
+        copy = OpenProcess(SYNCHRONIZE, FALSE, id);
+        gui.Check(WindowText(gui.Control(wizard, WizardControlId(WizardControl::btnNext))) == Wide("実行"),
                   "the execute button");
         Press(gui, wizard, WizardControl::btnNext);
         wizard = Page(gui, "完了", "uninstall-2-exit");
         Press(gui, wizard, WizardControl::btnAbort);
-    });
-    EXPECT_EQ(outcome.Role, SetupRole::Uninstall);
-    EXPECT_EQ(outcome.WizardResult, TModalResult::mrOk);
+    }, true);
+    std::wstring command = L"\"" + Wide(target / "install.exe") + L"\"";
+    STARTUPINFOW startup{sizeof(startup)};
+    PROCESS_INFORMATION uninstaller{};
+    ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                               &uninstaller));
+    CloseHandle(uninstaller.hThread);
+    EXPECT_EQ(WaitForSingleObject(uninstaller.hProcess, 20000), WAIT_OBJECT_0);
+    CloseHandle(uninstaller.hProcess);
+    EXPECT_EQ(driver.Finish(), "");
+    ASSERT_TRUE(copy);
+    EXPECT_EQ(WaitForSingleObject(copy, 20000), WAIT_OBJECT_0);
+    CloseHandle(copy);
     EXPECT_FALSE(platform::FileExists(target / "install.dat"));
+    EXPECT_FALSE(platform::FileExists(target / "install.exe"));
+    EXPECT_FALSE(platform::FileExists(target / "game.dat"));
     EXPECT_EQ(InstallPath(), "");
+    EXPECT_FALSE(LinkExists(MenuFolder(), settings.Title + "のアンインストール"));
 }
 
 // Abort pressed as the copy starts: the question comes up as a message box
