@@ -34,7 +34,6 @@ public:
 
 private:
     static LRESULT CALLBACK PageProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
     void CreateControls();
     void Command(int id, int code, HWND control);
     void ShowControl(const ControlPlace& place);
