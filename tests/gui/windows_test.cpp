@@ -119,8 +119,8 @@ protected:
     static void Press(GuiDriver& gui, HWND wizard, WizardControl id) {
         gui.Click(gui.Control(wizard, WizardControlId(id)));
     }
-    // From the first page to the confirmation page.
-    void WalkToConfirm(GuiDriver& gui, const std::string& shots) {
+    // From the first page to the folder page.
+    HWND WalkToFolderPage(GuiDriver& gui, const std::string& shots) {
         HWND wizard = Page(gui, "ようこそ", shots + "-1-hello");
         Press(gui, wizard, WizardControl::btnNext);
         wizard = Page(gui, "ライセンス契約", shots + "-2-license");
@@ -138,7 +138,11 @@ protected:
         wizard = Page(gui, "インストールするファイル", shots + "-3-file");
         Press(gui, wizard, WizardControl::CheckData);
         Press(gui, wizard, WizardControl::btnNext);
-        wizard = Page(gui, "インストール先の選択", shots + "-4-seldir");
+        return Page(gui, "インストール先の選択", shots + "-4-seldir");
+    }
+    // From the first page to the confirmation page.
+    void WalkToConfirm(GuiDriver& gui, const std::string& shots) {
+        HWND wizard = WalkToFolderPage(gui, shots);
         gui.SetText(gui.Control(wizard, WizardControlId(WizardControl::EditDir)), Folder());
         Press(gui, wizard, WizardControl::btnNext);
         Page(gui, "インストール準備完了", shots + "-5-confirm");
@@ -273,6 +277,25 @@ TEST_F(Windows, AbortDuringTheCopy) {
     EXPECT_EQ(outcome.WizardResult, TModalResult::mrAbort);
     EXPECT_FALSE(platform::FileExists(target / "install.dat"));
     EXPECT_EQ(InstallPath(), "");
+}
+
+// Enter in the folder list opens the chosen folder, as a double click does,
+// the proposed sub-folder appended; it does not press the default button.
+TEST_F(Windows, EnterInTheFolderListOpensTheFolder) {
+    Run({disc.Path()}, [&](GuiDriver& gui) {
+        HWND wizard = WalkToFolderPage(gui, "folders");
+        HWND list = gui.Control(wizard, WizardControlId(WizardControl::Directory));
+        wchar_t line[MAX_PATH] = {};
+        SendMessageW(list, LB_GETTEXT, 1, reinterpret_cast<LPARAM>(line));  // the root's first folder
+        SendMessageW(list, LB_SETCURSEL, 1, 0);
+        PostMessageW(list, WM_KEYDOWN, VK_RETURN, 0);
+        const std::wstring opened = L"C:\\" + std::wstring(line).substr(2) + Wide("\\QiWizardGames\\Game");
+        HWND edit = gui.Control(wizard, WizardControlId(WizardControl::EditDir));
+        gui.WaitFor([&] { return WindowText(edit) == opened; }, "the folder opened in the folder box");
+        gui.Check(WindowText(wizard) == Wide("インストール先の選択"), "the folder page was left");
+        Press(gui, wizard, WizardControl::btnAbort);
+        gui.Click(GetDlgItem(gui.MessageBox(), IDYES));
+    });
 }
 
 // The second of two discs asked for in a message box with the run's text
