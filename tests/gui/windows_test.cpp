@@ -299,8 +299,9 @@ TEST_F(Windows, EnterInTheFolderListOpensTheFolder) {
 }
 
 // The second of two discs asked for in a message box with the run's text
-// and its OK and Abort buttons; the disc is changed, OK pressed, and the
-// installation ends with both discs' entries.
+// and its OK and Abort buttons, over the copy page showing the work so far;
+// the disc is changed, OK pressed, and the installation ends with both
+// discs' entries.
 TEST_F(Windows, TheSecondDiscAskedForInAMessageBox) {
     Discs(2, 100, 1000);
     SetupOutcome outcome = Run({disc.Path()}, [&](GuiDriver& gui) {
@@ -308,16 +309,19 @@ TEST_F(Windows, TheSecondDiscAskedForInAMessageBox) {
         Press(gui, gui.Window(kWizardClass), WizardControl::btnNext);
         HWND box = gui.MessageBox();
         gui.Check(BoxText(box) == Wide("ディスク2を入れてからOKをクリックしてください"), "the prompt's text");
+        HWND copying = gui.Control(gui.Window(kWizardClass), WizardControlId(WizardControl::LabelCopy));
+        gui.Check(WindowText(copying) == Wide("game.exe をコピー中..."),
+                  "the copy page shows " + Narrow(WindowText(copying)));
         gui.Check(WindowText(GetDlgItem(box, IDCANCEL)) == Wide("中止"), "the abort button");
         TDIBSurface picture;
-        gui.Screenshot(box, "disc-prompt", picture);
+        gui.Screenshot(gui.Window(kBackdropClass), "discs-6-copy-prompt", picture);  // the box on the copy page
         TQuorInstallSet second = settings;
         second.DiscIndex = 1;
         second.SourceFiles.clear();
         second.SaveToFile(disc / "install.dat");
         PutArchive({Entry("second.txt", "disc two", Dos(2020, 1, 1))});
         gui.Click(GetDlgItem(box, IDOK));
-        Press(gui, Page(gui, "完了", "discs-6-exit"), WizardControl::btnAbort);
+        Press(gui, Page(gui, "完了", "discs-7-exit"), WizardControl::btnAbort);
     });
     ASSERT_EQ(outcome.WizardResult, TModalResult::mrOk);
     EXPECT_EQ(DataEntry("scene.txt"), "scene");

@@ -106,10 +106,15 @@ TModalResult Win32Host::RunWizard(TFormType& form, TVrFileCollection* archive) {
     WizardWindow wizard(form, backdrop.Handle(), title_);
     FrontWindow front(front_, wizard.Handle());
     form.OnChange = [&wizard](FormChange) { wizard.Refresh(); };
+    wizard_ = &wizard;
     struct Detach {
         TFormType& form;
-        ~Detach() { form.OnChange = nullptr; }
-    } detach{form};
+        WizardWindow*& shown;
+        ~Detach() {
+            form.OnChange = nullptr;
+            shown = nullptr;
+        }
+    } detach{form, wizard_};
     form.FormCreate();
     return wizard.RunModal();
 }
@@ -140,7 +145,12 @@ TModalResult Win32Host::MessageDlg(BoxReason reason, const std::string& text) {
     return ResultOf(answer);
 }
 
-void Win32Host::ProcessMessages() { DeliverPending(front_); }
+// The long work has changed the model (labels, progress): the wizard shows
+// it, then the pending messages are delivered.
+void Win32Host::ProcessMessages() {
+    if (wizard_) wizard_->Refresh();
+    DeliverPending(front_);
+}
 
 void Win32Host::BringToFront() {
     if (front_) SetForegroundWindow(front_);

@@ -16,6 +16,8 @@
 
 namespace qi::win32 {
 
+class WizardWindow;
+
 class Win32Host : public OwnHost {
 public:
     explicit Win32Host(std::string programFile, PictureRequest pictures = {});
@@ -41,6 +43,7 @@ private:
     // The application's title: the caption of the error box.
     std::string title_ = "qinstall";
     HWND front_ = nullptr;
+    WizardWindow* wizard_ = nullptr;  // while the wizard is shown
     bool failed_ = false;
 };
 
