@@ -238,6 +238,14 @@ void WizardWindow::Command(int id, int code, HWND control) {
     Refresh();
 }
 
+// Enter presses the button that has the keyboard focus, else Next.
+int WizardWindow::DefaultButtonId() const {
+    for (WizardControl id : {WizardControl::btnBack, WizardControl::btnNext, WizardControl::btnAbort}) {
+        if (GetFocus() == controls_[static_cast<size_t>(id)]) return WizardControlId(id);
+    }
+    return WizardControlId(WizardControl::btnNext);
+}
+
 // A page panel hands its controls' notifications to the wizard.
 LRESULT CALLBACK WizardWindow::PageProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_COMMAND || message == WM_CTLCOLORSTATIC) {
@@ -257,7 +265,7 @@ LRESULT WizardWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 Command(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
             }
             return 0;
-        case DM_GETDEFID: return MAKELRESULT(WizardControlId(WizardControl::btnNext), DC_HASDEFID);
+        case DM_GETDEFID: return MAKELRESULT(DefaultButtonId(), DC_HASDEFID);
         case WM_CLOSE:
             Guarded(window_, title_, [&] { form_.Close(); });
             Refresh();

@@ -36,6 +36,7 @@ private:
     static LRESULT CALLBACK PageProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void CreateControls();
     void Command(int id, int code, HWND control);
+    int DefaultButtonId() const;
     void ShowControl(const ControlPlace& place);
     void SetCaption(HWND control, const std::string& text);
     void FillFolderList();
