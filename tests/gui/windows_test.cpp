@@ -160,7 +160,8 @@ protected:
 };
 
 // The launcher without the runtime installers, then with both: client
-// size, the buttons' places and captions, and the choice it reports.
+// size, the buttons' places and captions, and the choice it reports, made
+// by a click or by Enter.
 TEST_F(Windows, TheLauncherInBothLayouts) {
     auto launcher = [&](int clientHeight, std::vector<int> tops, const std::string& shot, int pressed) {
         return [=, this](GuiDriver& gui) {
@@ -184,7 +185,13 @@ TEST_F(Windows, TheLauncherInBothLayouts) {
             gui.Screenshot(window, shot, picture);
             gui.Check(GuiDriver::TextPixels(picture, window, gui.Control(window, kLauncherButtonId + 1)) > 20,
                       "no caption drawn on the install button");
-            gui.Click(gui.Control(window, kLauncherButtonId + pressed));
+            if (pressed >= 0) {
+                gui.Click(gui.Control(window, kLauncherButtonId + pressed));
+            } else {
+                // Enter presses the focused button, the first enabled one: install.
+                PostMessageW(gui.Control(window, kLauncherButtonId + 1), WM_KEYDOWN, VK_RETURN, 0);
+            }
+            gui.WaitFor([&] { return !IsWindowVisible(window); }, "the launcher closed");
         };
     };
     EXPECT_EQ(Run({}, launcher(158, {12, 64, -1, -1, 116}, "launcher-158", 4)).End, SetupEnd::LauncherClosed);
@@ -192,7 +199,7 @@ TEST_F(Windows, TheLauncherInBothLayouts) {
     settings.ShowRuntimeButtons = true;
     Put(disc / "directx\\dxsetup.exe", "dx");
     Put(disc / "winmedia\\mp71.exe", "mp");
-    Run({}, launcher(230, {12, 64, 100, 136, 188}, "launcher-230", 1));
+    Run({}, launcher(230, {12, 64, 100, 136, 188}, "launcher-230", -1));
     ASSERT_EQ(started.size(), 1u);
     EXPECT_EQ(started[0], temp / "~qinstall.exe|\"" + disc.Path() + "\"");
 }

@@ -69,6 +69,12 @@ LRESULT LauncherWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             }
             return 0;
         }
+        case DM_GETDEFID: {
+            // Enter presses the button that has the keyboard focus.
+            HWND focus = GetFocus();
+            if (!focus || GetParent(focus) != window_) return 0;
+            return MAKELRESULT(GetDlgCtrlID(focus), DC_HASDEFID);
+        }
         case WM_CLOSE: form_.Close(); return 0;
         default: return DefWindowProcW(window_, message, wParam, lParam);
     }
