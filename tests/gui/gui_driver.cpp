@@ -2,7 +2,9 @@
 
 #include "platform/platform.h"
 #include "ui/pictures/picture_host.h"
+#include "ui/win32/screen_picture.h"
 #include "ui/win32/win32_text.h"
+#include "ui/win32/window_support.h"
 
 namespace qi::test {
 
@@ -22,7 +24,7 @@ BOOL CALLBACK FindTop(HWND window, LPARAM data) {
     auto& found = *reinterpret_cast<Found*>(data);
     wchar_t name[64] = {};
     GetClassNameW(window, name, 64);
-    if (GetWindowThreadProcessId(window, nullptr) != found.thread || !IsWindowVisible(window) ||
+    if ((found.thread && GetWindowThreadProcessId(window, nullptr) != found.thread) || !IsWindowVisible(window) ||
         std::wstring(name) != found.className) {
         return TRUE;
     }
@@ -45,8 +47,8 @@ BOOL CALLBACK FindId(HWND window, LPARAM data) {
 
 }  // namespace
 
-GuiDriver::GuiDriver(std::function<void(GuiDriver&)> script)
-    : script_(std::move(script)), guiThread_(GetCurrentThreadId()) {
+GuiDriver::GuiDriver(std::function<void(GuiDriver&)> script, bool anyProcess)
+    : script_(std::move(script)), guiThread_(anyProcess ? 0 : GetCurrentThreadId()) {
     InitializeCriticalSection(&lock_);
     CreateDirectoryA(kScreenshots, nullptr);
     thread_ = CreateThread(nullptr, 0, RunScript, this, 0, nullptr);
@@ -141,22 +143,7 @@ SIZE GuiDriver::ClientSize(HWND window) {
 
 void GuiDriver::Screenshot(HWND window, const std::string& name, TDIBSurface& picture) {
     Sleep(300);  // the last repaint
-    RECT rect{};
-    GetWindowRect(window, &rect);
-    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
-    SelectObject(memory, old);
-    picture.SetSize(width, height, 24);
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-    GetDIBits(memory, bitmap, 0, static_cast<UINT>(height), picture.ScanLine(height - 1), &info, DIB_RGB_COLORS);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
+    win32::CopyFromScreen(win32::WindowRect(window), picture);
     SavePictureAsPng(std::string(kScreenshots) + "\\" + name + ".png", picture, "");
 }
 
@@ -164,10 +151,15 @@ int GuiDriver::TextPixels(const TDIBSurface& picture, HWND window, HWND control)
     RECT outer{}, inner{};
     GetWindowRect(window, &outer);
     GetWindowRect(control, &inner);
+    OffsetRect(&inner, -outer.left, -outer.top);
+    return TextPixels(picture, inner);
+}
+
+int GuiDriver::TextPixels(const TDIBSurface& picture, const RECT& place) {
     int dark = 0;
-    for (int y = inner.top + 4; y < inner.bottom - 4; ++y) {
-        for (int x = inner.left + 4; x < inner.right - 4; ++x) {
-            const uint32_t pixel = picture.Pixel(x - outer.left, y - outer.top);
+    for (int y = place.top + 4; y < place.bottom - 4; ++y) {
+        for (int x = place.left + 4; x < place.right - 4; ++x) {
+            const uint32_t pixel = picture.Pixel(x, y);
             const int sum = static_cast<int>((pixel & 0xFF) + ((pixel >> 8) & 0xFF) + ((pixel >> 16) & 0xFF));
             if (sum < 3 * 100) ++dark;
         }

@@ -17,8 +17,9 @@ namespace qi::test {
 class GuiDriver {
 public:
     // Runs script on its own thread; the thread that constructs the driver
-    // is the one whose windows it drives.
-    explicit GuiDriver(std::function<void(GuiDriver&)> script);
+    // is the one whose windows it drives, or, with anyProcess, whichever
+    // program shows them (one the test started).
+    explicit GuiDriver(std::function<void(GuiDriver&)> script, bool anyProcess = false);
     ~GuiDriver();
     // Joins the script; its problems, one per line.
     std::string Finish();
@@ -51,15 +52,17 @@ public:
     // The screen as shown over the window's rectangle (owned windows on top
     // included), saved as PNG under the screenshot folder.
     void Screenshot(HWND window, const std::string& name, TDIBSurface& picture);
-    // Pixels much darker than the face colour inside rect (a window
-    // rectangle in screen coordinates shrunk by the control's border): text.
+    // Pixels much darker than the face colour inside a control of the
+    // photographed window, its border left out: text.
     static int TextPixels(const TDIBSurface& picture, HWND window, HWND control);
+    // The same inside place (the picture's coordinates).
+    static int TextPixels(const TDIBSurface& picture, const RECT& place);
 
 private:
     static DWORD WINAPI RunScript(void* driver);
     void CloseEverything();
     std::function<void(GuiDriver&)> script_;
-    DWORD guiThread_;
+    DWORD guiThread_;  // 0: any
     CRITICAL_SECTION lock_;
     std::vector<std::string> problems_;
     HANDLE thread_ = nullptr;

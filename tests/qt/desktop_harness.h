@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "app/setup_app.h"
-#include "image/vexa_writer.h"
 #include "qt/window_robot.h"
 #include "wizard/run_harness.h"
 
@@ -14,25 +13,6 @@ namespace qi::test {
 
 // A model text (code page 932) from UTF-8.
 inline std::string Core(const char* utf8) { return platform::Cp932FromUtf8(utf8); }
-
-// A layered image as the archive entry "title.vxa": red, turning yellow
-// from left to right.
-inline TestEntry TitleImageEntry(int width, int height) {
-    TDIBSurface picture;
-    picture.SetSize(width, height, 24);
-    for (int x = 0; x < width; ++x) {
-        picture.FillRect({x, 0, x + 1, height}, picture.ColorToPixel(255, x * 255 / width, 0));
-    }
-    VexaFrameData frame;
-    frame.Width = width;
-    frame.Height = height;
-    VexaLayerData layer;
-    layer.Pixels = &picture;
-    frame.Layers.push_back(layer);
-    TMemoryStream image;
-    WriteVexaImage(image, VexaWriteOptions{}, {frame});
-    return Entry("title.vxa", std::string(image.Bytes().begin(), image.Bytes().end()), Dos(2020, 1, 1));
-}
 
 class DesktopRun : public RunTest {
 protected:

@@ -12,6 +12,8 @@
 #include "archive/archive_builder.h"
 #include "archive/vrfiles.h"
 #include "base/path_helpers.h"
+#include "image/dib_surface.h"
+#include "image/vexa_writer.h"
 #include "platform/platform.h"
 #include "streams/stream.h"
 #include "support/scratch.h"
@@ -55,6 +57,25 @@ inline TestEntry Entry(const std::string& name, const std::string& content, int3
     TestEntry e{name, content, true, time, 0, loose};
     e.checksum = Crc(content);
     return e;
+}
+
+// A layered image as the archive entry "title.vxa": red, turning yellow
+// from left to right.
+inline TestEntry TitleImageEntry(int width, int height) {
+    TDIBSurface picture;
+    picture.SetSize(width, height, 24);
+    for (int x = 0; x < width; ++x) {
+        picture.FillRect({x, 0, x + 1, height}, picture.ColorToPixel(255, x * 255 / width, 0));
+    }
+    VexaFrameData frame;
+    frame.Width = width;
+    frame.Height = height;
+    VexaLayerData layer;
+    layer.Pixels = &picture;
+    frame.Layers.push_back(layer);
+    TMemoryStream image;
+    WriteVexaImage(image, VexaWriteOptions{}, {frame});
+    return Entry("title.vxa", std::string(image.Bytes().begin(), image.Bytes().end()), Dos(2020, 1, 1));
 }
 
 class RunTest : public WizardTest {

@@ -46,7 +46,9 @@ std::string PictureHelp() {
            "  --save-launcher=FILE  save the launcher as a PNG picture when the run shows it\n"
            "  --save-backdrop=FILE  save the window behind the wizard as a PNG picture\n"
            "  --screen=WxH          the screen the backdrop is sized for (default 1024x768)\n"
-           "The pictures hold the title image, the gradient and the buttons, without their texts.\n";
+           "The pictures hold the title image, the gradient and the buttons, without their texts;\n"
+           "the windows on Windows are saved as the screen shows them, texts included, and the\n"
+           "backdrop is sized for the real screen there.\n";
 }
 
 void SavePictureAsPng(const std::string& file, const TDIBSurface& picture, const std::string& problem) {

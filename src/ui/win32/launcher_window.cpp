@@ -36,9 +36,12 @@ LauncherWindow::~LauncherWindow() {
     if (window_) DestroyWindow(window_);
 }
 
-void LauncherWindow::RunModal() {
+void LauncherWindow::Show() {
     ShowWindow(window_, SW_SHOW);
     if (HWND first = GetNextDlgTabItem(window_, nullptr, FALSE)) SetFocus(first);
+}
+
+void LauncherWindow::RunModal() {
     while (form_.ModalResult == TModalResult::mrNone) {
         if (!DeliverNext(window_)) form_.Close();
     }
@@ -65,6 +68,12 @@ LRESULT LauncherWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 Guarded(window_, form_.Caption, [&] { Click(index); });
             }
             return 0;
+        }
+        case DM_GETDEFID: {
+            // Enter presses the button that has the keyboard focus.
+            HWND focus = GetFocus();
+            if (!focus || GetParent(focus) != window_) return 0;
+            return MAKELRESULT(GetDlgCtrlID(focus), DC_HASDEFID);
         }
         case WM_CLOSE: form_.Close(); return 0;
         default: return DefWindowProcW(window_, message, wParam, lParam);

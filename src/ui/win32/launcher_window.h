@@ -23,7 +23,9 @@ public:
     HWND Handle() const { return window_; }
     // The window's messages.
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
-    // Shows the window modally until the form has its result.
+    // Shows the window, the keyboard focus on its first button.
+    void Show();
+    // Runs the shown window modally until the form has its result.
     void RunModal();
 
 private:

@@ -7,6 +7,7 @@
 #include "app/window_pictures.h"
 #include "ui/win32/backdrop_window.h"
 #include "ui/win32/launcher_window.h"
+#include "ui/win32/screen_picture.h"
 #include "ui/win32/win32_text.h"
 #include "ui/win32/window_support.h"
 #include "ui/win32/wizard_window.h"
@@ -14,6 +15,8 @@
 namespace qi::win32 {
 
 namespace {
+
+constexpr unsigned kPaintTime = 300;  // ms
 
 // Makes hwnd the front window for as long as it lives.
 class FrontWindow {
@@ -69,7 +72,8 @@ TModalResult ResultOf(int answer) {
 
 }  // namespace
 
-Win32Host::Win32Host(std::string programFile) : programFile_(std::move(programFile)) {
+Win32Host::Win32Host(std::string programFile, PictureRequest pictures)
+    : programFile_(std::move(programFile)), pictures_(std::move(pictures)) {
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
 }
@@ -83,6 +87,8 @@ LauncherChoice Win32Host::ShowLauncher(const TQuorInstallSet& settings, TVrFileC
     LauncherWindow window(form, box);
     FrontWindow front(front_, window.Handle());
     if (!problem.empty()) ShowErrorBox(front_, title_, problem);
+    window.Show();
+    SavePicture(window.Handle(), pictures_.LauncherFile);
     window.RunModal();
     return {form.ModalResult == TModalResult::mrOk, form.ChosenAction};
 }
@@ -96,15 +102,31 @@ TModalResult Win32Host::RunWizard(TFormType& form, TVrFileCollection* archive) {
     BackdropWindow backdrop(main, box);
     FrontWindow behind(front_, backdrop.Handle());
     if (!problem.empty()) ShowErrorBox(front_, title_, problem);
+    SavePicture(backdrop.Handle(), pictures_.BackdropFile);  // before the wizard covers it
     WizardWindow wizard(form, backdrop.Handle(), title_);
     FrontWindow front(front_, wizard.Handle());
     form.OnChange = [&wizard](FormChange) { wizard.Refresh(); };
+    wizard_ = &wizard;
     struct Detach {
         TFormType& form;
-        ~Detach() { form.OnChange = nullptr; }
-    } detach{form};
+        WizardWindow*& shown;
+        ~Detach() {
+            form.OnChange = nullptr;
+            shown = nullptr;
+        }
+    } detach{form, wizard_};
     form.FormCreate();
     return wizard.RunModal();
+}
+
+void Win32Host::SavePicture(HWND window, const std::string& file) {
+    if (file.empty()) return;
+    // The window paints, and the system puts it on the screen, while the
+    // thread waits for messages.
+    Wait(kPaintTime);
+    TDIBSurface picture;
+    CopyClientArea(window, picture);
+    SavePictureAsPng(file, picture, "");
 }
 
 void Win32Host::ShowError(const std::string& message) {
@@ -123,7 +145,12 @@ TModalResult Win32Host::MessageDlg(BoxReason reason, const std::string& text) {
     return ResultOf(answer);
 }
 
-void Win32Host::ProcessMessages() { DeliverPending(front_); }
+// The long work has changed the model (labels, progress): the wizard shows
+// it, then the pending messages are delivered.
+void Win32Host::ProcessMessages() {
+    if (wizard_) wizard_->Refresh();
+    DeliverPending(front_);
+}
 
 void Win32Host::BringToFront() {
     if (front_) SetForegroundWindow(front_);

@@ -9,8 +9,9 @@
 namespace qi {
 
 int RunWindowsFrontEnd(const SetupStart& start, const PictureRequest& pictures) {
-    win32::Win32Host host(start.ProgramFile);
-    return RunWithHost(host, start, pictures);
+    // The windows save their own pictures, as the screen shows them.
+    win32::Win32Host host(start.ProgramFile, pictures);
+    return RunWithHost(host, start, PictureRequest{});
 }
 
 void AttachParentConsole() {

@@ -42,6 +42,21 @@ ControlClass ClassOf(const ControlPlace& place) {
     return {L"STATIC", 0, 0};
 }
 
+// Enter in the folder list opens the selected folder, as a double click
+// does, instead of pressing the default button.
+LRESULT CALLBACK FolderListProcedure(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    const auto* key = reinterpret_cast<const MSG*>(lParam);
+    if (message == WM_GETDLGCODE && key && key->message == WM_KEYDOWN && key->wParam == VK_RETURN) {
+        return DLGC_WANTMESSAGE;
+    }
+    if (message == WM_KEYDOWN && wParam == VK_RETURN) {
+        SendMessageW(GetParent(list), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(list), LBN_DBLCLK),
+                     reinterpret_cast<LPARAM>(list));
+        return 0;
+    }
+    return DefSubclassProc(list, message, wParam, lParam);
+}
+
 int ProgressStep(const TProgressBar& bar) {
     if (bar.Max <= 0 || bar.Position <= 0) return 0;
     if (bar.Position >= bar.Max) return kProgressSteps;
@@ -81,6 +96,7 @@ void WizardWindow::CreateControls() {
         if (controls_.size() <= index) controls_.resize(index + 1);
         controls_[index] = control;
         if (place.kind == ControlKind::ProgressBar) SendMessageW(control, PBM_SETRANGE32, 0, kProgressSteps);
+        if (place.kind == ControlKind::DirectoryList) SetWindowSubclass(control, FolderListProcedure, 0, 0);
         if (place.kind == ControlKind::TextView) {
             const auto& edit = static_cast<const TEdit&>(form_.Control(place.id));
             if (edit.MaxLength > 0) SendMessageW(control, EM_SETLIMITTEXT, edit.MaxLength, 0);
@@ -222,6 +238,14 @@ void WizardWindow::Command(int id, int code, HWND control) {
     Refresh();
 }
 
+// Enter presses the button that has the keyboard focus, else Next.
+int WizardWindow::DefaultButtonId() const {
+    for (WizardControl id : {WizardControl::btnBack, WizardControl::btnNext, WizardControl::btnAbort}) {
+        if (GetFocus() == controls_[static_cast<size_t>(id)]) return WizardControlId(id);
+    }
+    return WizardControlId(WizardControl::btnNext);
+}
+
 // A page panel hands its controls' notifications to the wizard.
 LRESULT CALLBACK WizardWindow::PageProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_COMMAND || message == WM_CTLCOLORSTATIC) {
@@ -241,7 +265,7 @@ LRESULT WizardWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 Command(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
             }
             return 0;
-        case DM_GETDEFID: return MAKELRESULT(WizardControlId(WizardControl::btnNext), DC_HASDEFID);
+        case DM_GETDEFID: return MAKELRESULT(DefaultButtonId(), DC_HASDEFID);
         case WM_CLOSE:
             Guarded(window_, title_, [&] { form_.Close(); });
             Refresh();

@@ -34,9 +34,9 @@ public:
 
 private:
     static LRESULT CALLBACK PageProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
     void CreateControls();
     void Command(int id, int code, HWND control);
+    int DefaultButtonId() const;
     void ShowControl(const ControlPlace& place);
     void SetCaption(HWND control, const std::string& text);
     void FillFolderList();
