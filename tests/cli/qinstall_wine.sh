@@ -42,6 +42,9 @@ grep -q 'requestedExecutionLevel level="requireAdministrator"' "$qinstall"; chec
 
 "$wine_run" disc/setup.exe --help >help.txt 2>&1; check "--help" 0 $?
 contains "--help names the pictures" help.txt "--save-backdrop"
+"$wine_run" disc/setup.exe --silent "--dir=$(winpath "$work/café")" >err.txt 2>&1
+check "a folder that code page 932 cannot write" 2 $?
+contains "is refused, naming it" err.txt "code page 932 cannot write: "
 
 "$wine_run" disc/setup.exe --silent "--dir=$(winpath "$work/インストール")" --save-launcher=launcher.png >err.txt 2>&1
 check "the launcher on the disc installs" 0 $?

@@ -39,7 +39,11 @@ namespace qi::platform {
 
 // Characters the command line holds without a code page 932 form raise
 // qi::Error naming them: such an argument could name no file of the game.
-std::optional<std::string> RawCommandLine() { return win32::Cp932Name(GetCommandLineW()); }
+std::optional<std::string> RawCommandLine() {
+    const std::wstring line = GetCommandLineW();
+    if (auto text = win32::Cp932(line)) return text;
+    throw Error("the command line holds characters that code page 932 cannot write: " + win32::Utf8(line));
+}
 
 bool StderrIsTerminal() {
     DWORD mode = 0;
