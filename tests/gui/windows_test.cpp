@@ -10,6 +10,7 @@
 #include "gui/gui_driver.h"
 #include "image/png.h"
 #include "ui/front_ends.h"
+#include "ui/recording_host.h"
 #include "ui/win32/win32_host.h"
 #include "ui/win32/win32_text.h"
 #include "ui/win32/window_ids.h"
@@ -25,18 +26,7 @@ using test::ReadBytes;
 using test::WriteBytes;
 using namespace win32;
 
-class TestHost : public Win32Host {
-public:
-    using Win32Host::Win32Host;
-    int StartProgram(const std::string& file, const std::string& arguments) override {
-        started.push_back(file + "|" + arguments);
-        return 42;
-    }
-    // No file manager or document program is opened from a test.
-    void OpenShortcutFolder(TShellLinkType, const std::string&) override {}
-    void OpenDocument(const std::string&, const std::string&) override {}
-    std::vector<std::string> started;
-};
+using TestHost = test::RecordingHost<Win32Host>;
 
 // A saved PNG picture as a surface.
 void LoadPicture(const std::string& file, TDIBSurface& picture) {

@@ -6,6 +6,7 @@
 
 #include "base/path_helpers.h"
 #include "ui/terminal/terminal_host.h"
+#include "ui/recording_host.h"
 #include "wizard/run_harness.h"
 
 namespace qi {
@@ -33,18 +34,7 @@ public:
     std::string shown;
 };
 
-class RecordingTerminalHost : public TerminalHost {
-public:
-    using TerminalHost::TerminalHost;
-    int StartProgram(const std::string& file, const std::string& arguments) override {
-        started.push_back(file + "|" + arguments);
-        return 42;
-    }
-    // No file manager or document program is opened from a test.
-    void OpenShortcutFolder(TShellLinkType, const std::string&) override {}
-    void OpenDocument(const std::string&, const std::string&) override {}
-    std::vector<std::string> started;
-};
+using RecordingTerminalHost = test::RecordingHost<TerminalHost>;
 
 class Terminal : public test::RunTest {
 protected:
