@@ -11,7 +11,8 @@ packages=(
   wine wine64 wine32:i386
   locales fonts-ipafont python3 dpkg-dev
   qt6-base-dev
-  xvfb xauth
+  xvfb xauth openbox xdotool imagemagick
+  libtomlplusplus-dev libarchive-dev osslsigncode openssl unzip
 )
 
 missing=()
