@@ -30,6 +30,13 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   "$wine64" wineboot --init >/dev/null 2>&1
   wineserver -w
 fi
+# One server for the whole run, kept until it is killed: a server that ends
+# on its own a few seconds after its last program can end just as the next
+# program connects ("wine client error: recvmsg"). Where a server already
+# runs this does nothing. Whoever needs the registry on disk kills it
+# (wineserver -k15 writes the registry before it ends).
+persistent_server() { wineserver -p 2>/dev/null; }
+persistent_server
 
 # The loader follows the program's machine type: 64-bit programs go to wine64.
 pe_offset=$(od -An -tu4 -j60 -N4 "$program" | tr -d ' ')
@@ -45,6 +52,7 @@ if [ "$(basename "$program")" = test_gui.exe ]; then
   display=(xvfb-run -a -s "-screen 0 1024x768x24")
   wineserver -k 2>/dev/null
   wineserver -w
+  persistent_server
   trap 'wineserver -k 2>/dev/null; wineserver -w' EXIT
 fi
 

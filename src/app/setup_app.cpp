@@ -3,6 +3,7 @@
 
 #include <utility>
 
+#include "app/archive_resource.h"
 #include "app/setup_form.h"
 #include "archive/exe_trailer.h"
 #include "archive/vrfiles.h"
@@ -16,8 +17,6 @@ namespace qi {
 namespace {
 
 const std::string kSettingsName = "install.dat";
-const std::string kResourceName = "DUMMY";
-const std::string kResourceType = "BINTYPE";
 const std::string kCopyName = "~qinstall";
 constexpr int kCopyAttempts = 100;
 
@@ -138,13 +137,13 @@ bool SetupApp::LoadSettings() {
 bool SetupApp::LoadFromCarriedArchive() {
     resourceArchive_ = false;
     appendedArchive_ = false;
-    auto resource = platform::LoadModuleResource(start_.ProgramFile, kResourceName, kResourceType);
+    auto resource = platform::LoadModuleResource(start_.ProgramFile, kArchiveResourceName, kArchiveResourceType);
     resourceArchive_ = resource && resource->size() >= 2 && (*resource)[0] == 'v' && (*resource)[1] == 'f';
     if (!resourceArchive_) appendedArchive_ = CarriesAppendedArchive(start_.ProgramFile);
 
     TVrFileCollection archive;
     if (resourceArchive_) {
-        archive.OpenResource(start_.ProgramFile, kResourceName, kResourceType);
+        archive.OpenResource(start_.ProgramFile, kArchiveResourceName, kArchiveResourceType);
     } else if (appendedArchive_) {
         archive.OpenAppended(start_.ProgramFile);
     } else if (ArgumentGiven() && platform::FileExists(start_.Arguments[0])) {
@@ -163,7 +162,7 @@ bool SetupApp::LoadFromCarriedArchive() {
 void SetupApp::OpenSharedArchive() {
     archive_ = std::make_unique<TVrFileCollection>();
     if (resourceArchive_) {
-        archive_->OpenResource(start_.ProgramFile, kResourceName, kResourceType);
+        archive_->OpenResource(start_.ProgramFile, kArchiveResourceName, kArchiveResourceType);
     } else if (appendedArchive_) {
         archive_->OpenAppended(start_.ProgramFile);
     } else if (platform::FileExists(sourcePath_)) {

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "app/archive_resource.h"
 #include "archive/exe_trailer.h"
 #include "base/cp932.h"
 #include "platform/file_helpers.h"
@@ -46,9 +47,10 @@ void SetupForm::StageUninstaller() {
         stageFolder_ = CreateWorkFolder("~qkuninst");
         staged_ = stageFolder_ + "install.exe";
         if (!platform::CopyFileTo(programFile_, staged_, false)) return staged_.clear();
-        // The uninstaller must not carry the game: it would run the setup
-        // again (and be as large as the whole download).
+        // The uninstaller must not carry the game, appended or as a resource:
+        // it would run the setup again (and be as large as the whole download).
         CutToProgramPart(staged_);
+        platform::RemoveModuleResource(staged_, kArchiveResourceName, kArchiveResourceType);
     } catch (const Error&) {
         staged_.clear();
     }

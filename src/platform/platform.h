@@ -209,6 +209,10 @@ bool DesktopAvailable();
 std::optional<std::vector<uint8_t>> LoadModuleResource(const std::string& moduleFile,
                                                        const std::string& name,
                                                        const std::string& type);
+// Takes the resource (name, type) out of a program file that no program is
+// running from, so that the file no longer carries it; false when it
+// carried none or could not be changed.
+bool RemoveModuleResource(const std::string& moduleFile, const std::string& name, const std::string& type);
 
 // ---- Text -------------------------------------------------------------
 

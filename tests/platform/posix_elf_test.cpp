@@ -116,6 +116,25 @@ TEST(PosixResources, ObjcopyAddsResourcesTheReaderFinds) {
     EXPECT_FALSE(Load(scratch / "plain.o"));
 }
 
+TEST(PosixResources, ARemovedResourceIsGoneAndTheProgramStillRuns) {
+    if (std::system("objcopy --version >/dev/null 2>&1") != 0) GTEST_SKIP() << "objcopy is not installed";
+    ScratchFolder scratch;
+    test::WriteBytes(scratch / "true", test::ReadBytes(FromNativePath("/bin/true")));
+    test::WriteBytes(scratch / "archive.dat", std::string(300000, 'a'));
+    const std::string command = "objcopy --add-section .rsrc.BINTYPE.DUMMY='" + NativePath(scratch / "archive.dat") +
+                                "' '" + NativePath(scratch / "true") + "' '" + NativePath(scratch / "setup") + "'";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    ASSERT_TRUE(Load(scratch / "setup"));
+
+    EXPECT_TRUE(RemoveModuleResource(scratch / "setup", "dummy", "bintype"));
+    EXPECT_FALSE(Load(scratch / "setup"));
+    EXPECT_LT(test::ReadBytes(scratch / "setup").size(), test::ReadBytes(scratch / "true").size() + 4096);
+    const std::string setup = "'" + NativePath(scratch / "setup") + "'";
+    EXPECT_EQ(std::system(("chmod +x " + setup + " && " + setup).c_str()), 0);
+    EXPECT_FALSE(RemoveModuleResource(scratch / "setup", "DUMMY", "BINTYPE"));
+    EXPECT_FALSE(RemoveModuleResource(scratch / "archive.dat", "DUMMY", "BINTYPE"));
+}
+
 // Damaged files give nothing or raise qi::Error; the sanitizers see to it
 // that nothing is read out of bounds.
 void ExpectHandled(const std::string& path, const std::string& what) {

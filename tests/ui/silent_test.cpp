@@ -4,6 +4,7 @@
 #include "base/path_helpers.h"
 #include "ui/pictures/picture_host.h"
 #include "ui/silent/silent_host.h"
+#include "support/elf_builder.h"
 #include "wizard/run_harness.h"
 
 namespace qi {
@@ -133,24 +134,46 @@ TEST_F(Silent, InstallsAndUninstallsWithoutAQuestion) {
 
 #if !defined(_WIN32)
 // A single-file download named as Linux programs are named: the archive it
-// carries is found through its trailer, and the uninstaller it places is
-// its program part alone, which uninstalls instead of installing again.
-TEST_F(Silent, ASingleFileDownloadPlacesItsProgramPartAsTheUninstaller) {
-    const std::string programPart = "\x7F" "ELF the program part";
-    TMemoryStream image;
-    settings.SaveToStream(image);
-    const std::string settingsImage(image.Bytes().begin(), image.Bytes().end());
-    programFile = program / "mygame-setup";
-    WriteBytes(programFile, test::ExecutableWith(programPart, test::Archive({Entry("install.dat", settingsImage, Dos(2020, 1, 1)),
-                                                                       Entry("scene.txt", "scene", Dos(2020, 1, 1))},
-                                                                      102)));
-    ASSERT_EQ(Run({}), ecDone) << Utf8(notes);
-    EXPECT_EQ(DataEntry("scene.txt"), "scene");
-    EXPECT_EQ(ReadBytes(target / "install.exe"), programPart);
+// carries (appended or as a resource) is found, and the uninstaller it
+// places is its program part alone, which uninstalls instead of installing
+// again.
+class Download : public Silent {
+protected:
+    // The game's archive with its settings, as a download carries it.
+    std::string GameArchive() {
+        TMemoryStream image;
+        settings.SaveToStream(image);
+        const std::string settingsImage(image.Bytes().begin(), image.Bytes().end());
+        return test::Archive(
+            {Entry("install.dat", settingsImage, Dos(2020, 1, 1)), Entry("scene.txt", "scene", Dos(2020, 1, 1))}, 102);
+    }
+    // Installs from programFile, then runs the placed uninstaller (kept in
+    // placed as it was placed).
+    void InstallThenRunTheUninstaller() {
+        ASSERT_EQ(Run({}), ecDone) << Utf8(notes);
+        EXPECT_EQ(DataEntry("scene.txt"), "scene");
+        programFile = target / "install.exe";
+        placed = ReadBytes(programFile);
+        EXPECT_EQ(Run({}), ecDone) << Utf8(notes);
+        EXPECT_EQ(outcome.Role, SetupRole::UninstallFirstRun);
+    }
+    std::string placed;
+};
 
-    programFile = target / "install.exe";
-    EXPECT_EQ(Run({}), ecDone) << Utf8(notes);
-    EXPECT_EQ(outcome.Role, SetupRole::UninstallFirstRun);
+TEST_F(Download, AppendedArchiveLeavesTheProgramPartAsTheUninstaller) {
+    const std::string programPart = "\x7F" "ELF the program part";
+    programFile = program / "mygame-setup";
+    WriteBytes(programFile, test::ExecutableWith(programPart, GameArchive()));
+    InstallThenRunTheUninstaller();
+    EXPECT_EQ(placed, programPart);
+}
+
+TEST_F(Download, ArchiveInAResourceIsTakenOutOfTheUninstaller) {
+    const std::string archive = GameArchive();
+    programFile = program / "mygame-setup";
+    WriteBytes(programFile, test::ElfWithSection(".rsrc.BINTYPE.DUMMY", archive));
+    InstallThenRunTheUninstaller();
+    EXPECT_LT(placed.size(), 512u);
 }
 
 // An uninstaller that cannot be placed is reported before the exit page.

@@ -2,12 +2,47 @@
 #include <windows.h>
 
 #include "platform/platform.h"
+#include "platform/win32/wide_text.h"
 
 namespace qi::platform {
+namespace {
+
+constexpr wchar_t kEndOfInput = 0x1A;  // Ctrl+Z, then Enter
+
+// A console hands over typed lines in UTF-16 whatever its code page, so
+// Japanese can be typed on any Windows. One character at a time: the rest
+// of the line stays for a program this one hands over to. A character
+// without a code page 932 form becomes "?".
+bool ReadConsoleLine(HANDLE input, std::string& line) {
+    std::wstring typed;
+    bool ended = false;  // by Enter
+    for (;;) {
+        wchar_t c;
+        DWORD got = 0;
+        if (!ReadConsoleW(input, &c, 1, &got, nullptr) || got == 0) break;
+        if (c == L'\n') {
+            ended = true;
+            break;
+        }
+        if (c != L'\r') typed += c;
+    }
+    if (!typed.empty() && typed[0] == kEndOfInput) return false;
+    if (!ended && typed.empty()) return false;
+    line = win32::Cp932Shown(typed);
+    return true;
+}
+
+bool IsConsole(HANDLE handle) {
+    DWORD mode = 0;
+    return GetConsoleMode(handle, &mode) != 0;
+}
+
+}  // namespace
 
 bool ReadInputLine(std::string& line) {
     line.clear();
     HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+    if (IsConsole(input)) return ReadConsoleLine(input, line);
     for (;;) {
         char c;
         DWORD got = 0;

@@ -17,7 +17,32 @@ std::optional<std::vector<uint8_t>> CopyResource(HMODULE module, const std::stri
     return std::vector<uint8_t>(bytes, bytes + SizeofResource(module, found));
 }
 
+BOOL CALLBACK AddLanguage(HMODULE, LPCWSTR, LPCWSTR, WORD language, LONG_PTR languages) {
+    reinterpret_cast<std::vector<WORD>*>(languages)->push_back(language);
+    return TRUE;
+}
+
+// The languages the resource (name, type) is stored in.
+std::vector<WORD> ResourceLanguages(const std::wstring& file, const std::wstring& name, const std::wstring& type) {
+    std::vector<WORD> languages;
+    HMODULE module = LoadLibraryExW(file.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    if (!module) return languages;
+    EnumResourceLanguagesW(module, type.c_str(), name.c_str(), AddLanguage, reinterpret_cast<LONG_PTR>(&languages));
+    FreeLibrary(module);
+    return languages;
+}
+
 }  // namespace
+
+bool RemoveModuleResource(const std::string& moduleFile, const std::string& name, const std::string& type) {
+    const std::wstring file = win32::Wide(moduleFile), wideName = win32::Wide(name), wideType = win32::Wide(type);
+    std::vector<WORD> languages = ResourceLanguages(file, wideName, wideType);
+    if (languages.empty()) return false;
+    HANDLE update = BeginUpdateResourceW(file.c_str(), FALSE);
+    if (!update) return false;
+    for (WORD language : languages) UpdateResourceW(update, wideType.c_str(), wideName.c_str(), language, nullptr, 0);
+    return EndUpdateResourceW(update, FALSE) != 0;
+}
 
 std::optional<std::vector<uint8_t>> LoadModuleResource(const std::string& moduleFile, const std::string& name,
                                                        const std::string& type) {

@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include "ui/qt/dialog_frame.h"
 #include "ui/qt/qt_text.h"
 
 namespace qi {
@@ -24,7 +25,7 @@ QImage Background(const TDXPaintBox& box, const QColor& face) {
 
 LauncherWindow::LauncherWindow(TFormStart& form, const TDXPaintBox& box) : form_(form) {
     setObjectName(QStringLiteral("FormStart"));
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(kDialogFrame);
     setFont(WindowFont());
     setWindowTitle(QtText(form.Caption));
     setFixedSize(form.ClientWidth, form.ClientHeight);

@@ -11,6 +11,7 @@
 #include <QRadioButton>
 #include <utility>
 
+#include "ui/qt/dialog_frame.h"
 #include "ui/qt/folder_lists.h"
 #include "ui/qt/qt_text.h"
 
@@ -45,7 +46,7 @@ int ProgressValue(const TProgressBar& bar) {
 WizardWindow::WizardWindow(TFormType& form, QWidget* owner, std::function<void(const std::string&)> showError)
     : QDialog(owner), form_(form), showError_(std::move(showError)) {
     setObjectName(QStringLiteral("FormType"));
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(kDialogFrame);
     setWindowModality(Qt::ApplicationModal);
     setFont(WindowFont());
     setWindowTitle(QtText(form.Caption));
