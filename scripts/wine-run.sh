@@ -21,7 +21,9 @@ mkdir -p "$HOME"
 # A Japanese locale unless the caller names another (QI_WINE_LANG).
 export LANG=${QI_WINE_LANG:-ja_JP.UTF-8}
 export LC_ALL=$LANG
-export DISPLAY=
+# No display unless the caller names one (QI_WINE_DISPLAY; the caller then
+# starts and ends the Wine session on it).
+export DISPLAY=${QI_WINE_DISPLAY:-}
 
 wine64=$(command -v wine64 || echo /usr/lib/wine/wine64)
 
@@ -35,7 +37,14 @@ fi
 # program connects ("wine client error: recvmsg"). Where a server already
 # runs this does nothing. Whoever needs the registry on disk kills it
 # (wineserver -k15 writes the registry before it ends).
-persistent_server() { wineserver -p 2>/dev/null; }
+# The server keeps no file of the caller open (a lock held around the
+# tests would otherwise stay held while the server lives).
+persistent_server() {
+  (
+    for fd in $(ls /proc/$BASHPID/fd); do [ "$fd" -gt 2 ] && eval "exec $fd>&-"; done
+    exec wineserver -p
+  ) 2>/dev/null
+}
 persistent_server
 
 # The loader follows the program's machine type: 64-bit programs go to wine64.

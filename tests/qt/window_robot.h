@@ -64,7 +64,8 @@ private:
 // of started, and a hook in every round of pending messages.
 class TestQtHost : public QtHost {
 public:
-    explicit TestQtHost(const std::string& programFile) : QtHost(programFile, false) {}
+    explicit TestQtHost(const std::string& programFile, PictureRequest pictures = {})
+        : QtHost(programFile, false, std::move(pictures)) {}
     int StartProgram(const std::string& file, const std::string& arguments) override;
     int StartTemporaryCopy(const std::string& file, const std::string& arguments) override;
     void OpenShortcutFolder(TShellLinkType, const std::string&) override {}

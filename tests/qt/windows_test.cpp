@@ -55,6 +55,27 @@ TEST_F(DesktopRun, TheLauncherInBothLayouts) {
     EXPECT_EQ(host->started[1], "copy " + temp / "~qinstall.exe|\"" + disc.Path() + "\"");
 }
 
+// --save-launcher and --save-backdrop save the windows themselves, their
+// texts included.
+TEST_F(DesktopRun, SavedPicturesShowTheWindowsWithTheirTexts) {
+    settings.FooterText = Core("(C) ゲームの作り手");
+    PictureRequest pictures;
+    pictures.LauncherFile = platform::NativePath(temp / "launcher.png");
+    pictures.BackdropFile = platform::NativePath(temp / "backdrop.png");
+    host = std::make_unique<TestQtHost>(programFile, pictures);
+    robot.Then("the launcher", [] { return Window("FormStart"); }, [] { Click("FormStart", "btnExit"); });
+    Run({});
+    robot.Then("the wizard", [] { return Window("FormType"); }, [] { Window("FormType")->close(); });
+    robot.Answer("Yes", [] {});
+    Run({disc.Path()});
+    QImage launcher(QString::fromStdString(pictures.LauncherFile));
+    ASSERT_EQ(launcher.size(), QSize(265, 158));
+    EXPECT_GT(Ink(launcher, QRect(28, 116, 213, 29)), 20);  // "終了" on its button
+    QImage backdrop(QString::fromStdString(pictures.BackdropFile));
+    ASSERT_FALSE(backdrop.isNull());
+    EXPECT_GT(Ink(backdrop, QRect(backdrop.width() / 2, backdrop.height() - 20, backdrop.width() / 2, 12)), 20);
+}
+
 TEST_F(DesktopRun, TheBackdropIsSizedForTheScreen) {
     settings.FooterText = Core("(C) ゲームの作り手");
     struct Case {

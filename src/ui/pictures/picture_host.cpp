@@ -51,11 +51,10 @@ std::string PictureHelp() {
            "backdrop is sized for the real screen there.\n";
 }
 
-void SavePictureAsPng(const std::string& file, const TDIBSurface& picture, const std::string& problem) {
-    if (!problem.empty()) std::fprintf(stderr, "qinstall: the title image: %s\n", ShownText(problem).c_str());
+void SaveRgbaAsPng(const std::string& file, const RgbaImage& picture) {
     std::string bytes;
     try {
-        bytes = EncodePng(RgbaFromSurface(picture));
+        bytes = EncodePng(picture);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "qinstall: %s: %s\n", file.c_str(), e.what());
         return;
@@ -64,6 +63,11 @@ void SavePictureAsPng(const std::string& file, const TDIBSurface& picture, const
     bool written = out && std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
     if (out && std::fclose(out) != 0) written = false;
     if (!written) std::fprintf(stderr, "qinstall: cannot write the picture %s\n", file.c_str());
+}
+
+void SavePictureAsPng(const std::string& file, const TDIBSurface& picture, const std::string& problem) {
+    if (!problem.empty()) std::fprintf(stderr, "qinstall: the title image: %s\n", ShownText(problem).c_str());
+    SaveRgbaAsPng(file, RgbaFromSurface(picture));
 }
 
 PictureHost::PictureHost(ISetupHost& frontEnd, PictureRequest request, std::string programFile, Saver saver)

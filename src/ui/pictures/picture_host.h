@@ -9,6 +9,7 @@
 #include "app/command_line.h"
 #include "app/setup_app.h"
 #include "app/window_pictures.h"
+#include "image/png.h"
 
 namespace qi {
 
@@ -27,6 +28,8 @@ std::string PictureHelp();
 // cannot be written, and a title image that could not be drawn, are
 // reported on stderr and the run goes on.
 void SavePictureAsPng(const std::string& file, const TDIBSurface& picture, const std::string& problem);
+// The same for a picture a window toolkit took.
+void SaveRgbaAsPng(const std::string& file, const RgbaImage& picture);
 
 class PictureHost : public ISetupHost {
 public:

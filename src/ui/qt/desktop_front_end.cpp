@@ -26,8 +26,9 @@ int RunDesktopFrontEnd(const SetupStart& start, const PictureRequest& pictures) 
     QApplication::setQuitOnLastWindowClosed(false);
     // Qt takes the user's locale; the models format numbers the C way.
     std::setlocale(LC_NUMERIC, "C");
-    HandingOver<QtHost> host(start.ProgramFile);
-    return RunWithHost(host, start, pictures);
+    // The windows save their own pictures, texts included.
+    HandingOver<QtHost> host(start.ProgramFile, true, pictures);
+    return RunWithHost(host, start, PictureRequest{});
 }
 
 }  // namespace qi

@@ -10,6 +10,7 @@
 #include "ui/qt/backdrop_window.h"
 #include "ui/qt/launcher_window.h"
 #include "ui/qt/message_boxes.h"
+#include "ui/qt/window_picture.h"
 #include "ui/qt/wizard_window.h"
 
 namespace qi {
@@ -37,8 +38,8 @@ QSize ScreenSize() {
 
 }  // namespace
 
-QtHost::QtHost(std::string programFile, bool realPauses)
-    : programFile_(std::move(programFile)), realPauses_(realPauses) {}
+QtHost::QtHost(std::string programFile, bool realPauses, PictureRequest pictures)
+    : programFile_(std::move(programFile)), realPauses_(realPauses), pictures_(std::move(pictures)) {}
 
 TModalResult QtHost::RunWizard(TFormType& form, TVrFileCollection* archive) {
     TFormMain main(form.Settings());
@@ -48,6 +49,7 @@ TModalResult QtHost::RunWizard(TFormType& form, TVrFileCollection* archive) {
     if (!problem.empty()) ShowErrorBox(window_, problem);
     BackdropWindow backdrop(main, box);
     backdrop.ShowCentred();
+    SaveWindowPicture(backdrop, pictures_.BackdropFile);  // before the wizard covers it
     WizardWindow wizard(form, &backdrop, [this](const std::string& message) { ShowError(message); });
     Showing<QWidget> shownWindow(window_, &wizard);
     Showing<WizardWindow> shownWizard(wizard_, &wizard);
@@ -61,6 +63,7 @@ LauncherChoice QtHost::ShowLauncher(const TQuorInstallSet& settings, TVrFileColl
     std::string problem = CreateLauncher(form, box, settings, archive);
     if (!problem.empty()) ShowErrorBox(window_, problem);
     LauncherWindow launcher(form, box);
+    SaveWindowPicture(launcher, pictures_.LauncherFile);
     Showing<QWidget> shown(window_, &launcher);
     return launcher.Run();
 }

@@ -8,6 +8,7 @@
 
 #include "app/setup_app.h"
 #include "ui/own_host.h"
+#include "ui/pictures/picture_host.h"
 #include "ui/exit_code.h"
 
 namespace qi {
@@ -16,8 +17,9 @@ class WizardWindow;
 
 class QtHost : public OwnHost {
 public:
-    // realPauses: whether the fixed pauses wait (tests leave them out).
-    explicit QtHost(std::string programFile, bool realPauses = true);
+    // realPauses: whether the fixed pauses wait (tests leave them out);
+    // pictures: the launcher and the backdrop saved as they are shown.
+    explicit QtHost(std::string programFile, bool realPauses = true, PictureRequest pictures = {});
 
     TModalResult RunWizard(TFormType& form, TVrFileCollection* archive) override;
     LauncherChoice ShowLauncher(const TQuorInstallSet& settings, TVrFileCollection& archive) override;
@@ -35,6 +37,7 @@ public:
 private:
     std::string programFile_;
     bool realPauses_;
+    PictureRequest pictures_;
     bool failed_ = false;
     QWidget* window_ = nullptr;  // the window message boxes belong to
     WizardWindow* wizard_ = nullptr;
