@@ -32,20 +32,6 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   "$wine64" wineboot --init >/dev/null 2>&1
   wineserver -w
 fi
-# One server for the whole run, kept until it is killed: a server that ends
-# on its own a few seconds after its last program can end just as the next
-# program connects ("wine client error: recvmsg"). Where a server already
-# runs this does nothing. Whoever needs the registry on disk kills it
-# (wineserver -k15 writes the registry before it ends).
-# The server keeps no file of the caller open (a lock held around the
-# tests would otherwise stay held while the server lives).
-persistent_server() {
-  (
-    for fd in $(ls /proc/$BASHPID/fd); do [ "$fd" -gt 2 ] && eval "exec $fd>&-"; done
-    exec wineserver -p
-  ) 2>/dev/null
-}
-persistent_server
 
 # The loader follows the program's machine type: 64-bit programs go to wine64.
 pe_offset=$(od -An -tu4 -j60 -N4 "$program" | tr -d ' ')
@@ -53,6 +39,8 @@ machine=$(od -An -tx2 -j$((pe_offset + 4)) -N2 "$program" | tr -d ' ')
 wine=wine
 [ "$machine" = 8664 ] && wine=$wine64
 
+out=$(mktemp)
+cleanup='rm -f "$out"'
 # The window tests get a virtual display of their own, 1024 x 768.
 # A Wine session started without a display cannot show their windows, so
 # they run in a session of their own, ended again before the next program.
@@ -61,17 +49,26 @@ if [ "$(basename "$program")" = test_gui.exe ]; then
   display=(xvfb-run -a -s "-screen 0 1024x768x24")
   wineserver -k 2>/dev/null
   wineserver -w
-  persistent_server
-  trap 'wineserver -k 2>/dev/null; wineserver -w' EXIT
+  cleanup+='; wineserver -k 2>/dev/null; wineserver -w'
 fi
+trap "$cleanup" EXIT
+
+# Wine's server ends a few seconds after its last program. A program that
+# connects just as it ends fails before it has run anything ("wine client
+# error: ... recvmsg"); such a run is started once more, on a new server.
+lost_server() {  # lost_server STATUS OUTPUT_FILE
+  [ "$1" != 0 ] && grep -q "wine client error" "$2"
+}
 
 case "$(basename "$program")" in
   test_*.exe)
-    out=$(mktemp)
-    "${display[@]}" "$wine" "$program" "$@" 2>&1 | tee "$out"
-    status=${PIPESTATUS[0]}
+    for attempt in 1 2; do
+      "${display[@]}" "$wine" "$program" "$@" 2>&1 | tee "$out"
+      status=${PIPESTATUS[0]}
+      lost_server "$status" "$out" && [ $attempt = 1 ] && { wineserver -w; continue; }
+      break
+    done
     passed=$(sed -n 's/^\[  PASSED  \] \([0-9]*\) test.*/\1/p' "$out" | tr -d '\r' | tail -1)
-    rm -f "$out"
     if [ "$status" = 0 ] && [ "${passed:-0}" -gt 0 ]; then
       exit 0
     fi
@@ -79,6 +76,14 @@ case "$(basename "$program")" in
     exit 1
     ;;
   *)
-    exec "$wine" "$program" "$@"
+    # Standard error is held back until the program ends, to see why it did.
+    for attempt in 1 2; do
+      "$wine" "$program" "$@" 2>"$out"
+      status=$?
+      lost_server "$status" "$out" && [ $attempt = 1 ] && { wineserver -w; continue; }
+      break
+    done
+    cat "$out" >&2
+    exit "$status"
     ;;
 esac

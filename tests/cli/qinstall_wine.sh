@@ -52,7 +52,7 @@ for f in game.exe install.exe install.dat game.dat 表紙.txt; do
   [ -f "インストール/$f" ]; check "installed $f" 0 $?
 done
 contains "the progress is shown in UTF-8" err.txt "インストール先: "
-WINEPREFIX=$QI_WINEPREFIX wineserver -k15; WINEPREFIX=$QI_WINEPREFIX wineserver -w  # the registry is saved as the server ends
+WINEPREFIX=$QI_WINEPREFIX wineserver -w  # the registry is saved when the session ends
 # Wine keeps characters beyond ASCII as \xXXXX (UTF-16) in its registry file.
 contains "the Japanese key and folder in the registry" "$QI_WINEPREFIX/user.reg" \
   "\"InstallPath\"=\"$(winpath "$work" | sed 's/\\/\\\\/g')\\\\\\x30a4\x30f3\x30b9\x30c8\x30fc\x30eb\\\\\""

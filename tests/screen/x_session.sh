@@ -70,6 +70,10 @@ focus() {
   fi
   sleep 0.2
 }
+raise() {
+  xdotool windowraise "$1" 2>/dev/null
+  sleep 0.3
+}
 shoot() { import -window root "$1"; }
 
 # Dark pixels (text) in an area of a picture: dark PICTURE WIDTH HEIGHT X Y
