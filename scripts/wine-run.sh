@@ -57,7 +57,9 @@ trap "$cleanup" EXIT
 # connects just as it ends fails before it has run anything ("wine client
 # error: ... recvmsg"); such a run is started once more, on a new server.
 lost_server() {  # lost_server STATUS OUTPUT_FILE
-  [ "$1" != 0 ] && grep -q "wine client error" "$2"
+  [ "$1" != 0 ] && grep -q "wine client error" "$2" || return 1
+  echo "wine-run: the Wine server ended as $(basename "$program") started; it runs once more" >&2
+  wineserver -w
 }
 
 case "$(basename "$program")" in
@@ -65,7 +67,7 @@ case "$(basename "$program")" in
     for attempt in 1 2; do
       "${display[@]}" "$wine" "$program" "$@" 2>&1 | tee "$out"
       status=${PIPESTATUS[0]}
-      lost_server "$status" "$out" && [ $attempt = 1 ] && { wineserver -w; continue; }
+      [ $attempt = 1 ] && lost_server "$status" "$out" && continue
       break
     done
     passed=$(sed -n 's/^\[  PASSED  \] \([0-9]*\) test.*/\1/p' "$out" | tr -d '\r' | tail -1)
@@ -80,7 +82,7 @@ case "$(basename "$program")" in
     for attempt in 1 2; do
       "$wine" "$program" "$@" 2>"$out"
       status=$?
-      lost_server "$status" "$out" && [ $attempt = 1 ] && { wineserver -w; continue; }
+      [ $attempt = 1 ] && lost_server "$status" "$out" && continue
       break
     done
     cat "$out" >&2
