@@ -13,6 +13,7 @@
 #include <cerrno>
 
 #include "platform/error.h"
+#include "platform/posix/folder_names.h"
 #include "platform/posix/host_paths.h"
 #include "platform/posix/open_file.h"
 #include "platform/posix/sys_error.h"
@@ -115,6 +116,7 @@ std::unique_ptr<File> OpenHostFile(const std::string& native, const std::string&
     }
     int fd = open(native.c_str(), OpenFlags(access, creation), 0666);
     if (fd < 0) RaiseSystemError(windowsPath, "cannot open the file", errno);
+    if (creation != Creation::OpenExisting) NoteNameMade(native);
     auto file = std::make_unique<HostFile>(fd, windowsPath);  // closes fd on every way out
     struct stat info;
     if (fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) RaiseSystemError(windowsPath, "cannot open the file", EISDIR);

@@ -1,6 +1,5 @@
 #include "platform/posix/host_paths.h"
 
-#include <dirent.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -9,6 +8,7 @@
 
 #include "platform/error.h"
 #include "platform/platform.h"
+#include "platform/posix/folder_names.h"
 #include "platform/posix/native_fs.h"
 #include "platform/posix/roots.h"
 
@@ -73,28 +73,6 @@ std::pair<std::string, Parts> Parse(std::string_view text) {
     }
     AppendParts(parts, text, delimiters);
     return {root, parts};
-}
-
-std::string FoldAscii(std::string text) {
-    for (char& c : text) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return text;
-}
-
-// The entry of folder whose name equals name ignoring ASCII case; empty when none.
-std::string MatchIgnoringCase(const std::string& folder, const std::string& name) {
-    DIR* dir = opendir(folder.c_str());
-    if (!dir) return {};
-    std::string wanted = FoldAscii(name), found;
-    while (const dirent* entry = readdir(dir)) {
-        if (FoldAscii(entry->d_name) == wanted) {
-            found = entry->d_name;
-            break;
-        }
-    }
-    closedir(dir);
-    return found;
 }
 
 std::string ResolveCase(const std::string& root, const Parts& parts) {
