@@ -48,9 +48,9 @@ std::unordered_map<std::string, Listing> listings;
 }  // namespace
 
 std::string MatchIgnoringCase(const std::string& folder, const std::string& name) {
+    std::lock_guard<std::mutex> lock(guard);
     auto changed = ChangeTime(folder);
     if (!changed) return {};
-    std::lock_guard<std::mutex> lock(guard);
     auto kept = listings.find(folder);
     if (kept == listings.end() || !Same(kept->second.changed, *changed)) {
         if (kept == listings.end() && listings.size() >= kFoldersKept) listings.clear();
@@ -60,18 +60,35 @@ std::string MatchIgnoringCase(const std::string& folder, const std::string& name
     return found == kept->second.names.end() ? std::string() : found->second;
 }
 
-void NoteNameMade(const std::string& path) {
+namespace {
+
+// Brings the listing of path's folder, when one is kept, up to date with a
+// change this program made there: the name added or taken out. The guard
+// is held.
+void Note(const std::string& path, bool made) {
     const size_t slash = path.rfind('/');
     if (slash == std::string::npos) return;
     const std::string folder = slash == 0 ? "/" : path.substr(0, slash);
-    std::lock_guard<std::mutex> lock(guard);
     auto kept = listings.find(folder);
     if (kept == listings.end()) return;
     auto changed = ChangeTime(folder);
     if (!changed) return;
     const std::string name = path.substr(slash + 1);
-    kept->second.names.try_emplace(FoldAscii(name), name);
+    auto& names = kept->second.names;
+    auto found = names.find(FoldAscii(name));
+    if (made && found == names.end()) names.emplace(FoldAscii(name), name);
+    if (!made && found != names.end() && found->second == name) names.erase(found);
     kept->second.changed = *changed;
+}
+
+}  // namespace
+
+bool ChangeNoted(const std::function<bool()>& change, const std::string& removed, const std::string& made) {
+    std::lock_guard<std::mutex> lock(guard);
+    if (!change()) return false;
+    if (!removed.empty()) Note(removed, false);
+    if (!made.empty()) Note(made, true);
+    return true;
 }
 
 }  // namespace qi::platform::posix

@@ -79,9 +79,18 @@ std::string ResolveCase(const std::string& root, const Parts& parts) {
     std::string exact = Join(root, parts);
     if (NameExists(exact)) return exact;
     std::string path = root;
-    for (size_t i = 0; i < parts.size(); ++i) {
+    size_t i = 0;
+    // A new file in a folder that exists as named: only its name is looked up.
+    if (parts.size() > 1) {
+        std::string parent = Join(root, Parts(parts.begin(), parts.end() - 1));
+        if (NameExists(parent)) {
+            path = std::move(parent);
+            i = parts.size() - 1;
+        }
+    }
+    for (; i < parts.size(); ++i) {
         std::string next = Join(path, {parts[i]});
-        if (!NameExists(next)) {
+        if (next == exact || !NameExists(next)) {  // exact is known to be missing
             std::string match = MatchIgnoringCase(path, parts[i]);
             if (match.empty()) return Join(path, parts, i);
             next = Join(path, {match});

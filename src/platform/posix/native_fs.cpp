@@ -26,11 +26,9 @@ namespace {
 
 // True when the folder was made or is there already.
 bool MakeFolder(const std::string& native) {
-    if (mkdir(native.c_str(), 0777) == 0) {
-        NoteNameMade(native);
-        return true;
-    }
-    return errno == EEXIST;
+    int error = 0;
+    const bool made = ChangeNoted([&] { return mkdir(native.c_str(), 0777) == 0 || (error = errno, false); }, "", native);
+    return made || error == EEXIST;
 }
 
 }  // namespace
