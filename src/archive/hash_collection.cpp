@@ -25,6 +25,11 @@ void THashCollectionItem::AddToHash() {
     Next = head;
     if (head) head->Prev = this;
     head = this;
+    THashCollectionItem*& latest = Collection_->Latest_[Key_];
+    OlderNamesake = latest;
+    NewerNamesake = nullptr;
+    if (latest) latest->NewerNamesake = this;
+    latest = this;
 }
 
 void THashCollectionItem::RemoveFromHash() {
@@ -35,16 +40,29 @@ void THashCollectionItem::RemoveFromHash() {
             Collection_->Buckets[static_cast<size_t>(HashIndex)] = Next;
         }
         if (Next) Next->Prev = Prev;
+        if (OlderNamesake) OlderNamesake->NewerNamesake = NewerNamesake;
+        if (NewerNamesake) {
+            NewerNamesake->OlderNamesake = OlderNamesake;
+        } else if (auto latest = Collection_->Latest_.find(Key_);
+                   latest != Collection_->Latest_.end() && latest->second == this) {
+            if (OlderNamesake) {
+                latest->second = OlderNamesake;
+            } else {
+                Collection_->Latest_.erase(latest);
+            }
+        }
     }
     Prev = nullptr;
     Next = nullptr;
+    OlderNamesake = nullptr;
+    NewerNamesake = nullptr;
 }
 
 void THashCollectionItem::SetName(const std::string& value) {
     if (value == Name_) return;
+    RemoveFromHash();  // under the old name
     Name_ = value;
     Key_ = UpperCase(value);
-    RemoveFromHash();
     AddToHash();
 }
 
@@ -79,14 +97,11 @@ THashCollectionItem& THashCollection::AddItem() {
     return *Items_.back();
 }
 
-// Names of one length that begin and end alike share a chain, so a chain may
-// be long: its items are compared by their upper-cased names kept at hand.
+// The chain of NameHash(name), walked from its head, would find the same
+// item: the one of that name hashed last.
 int THashCollection::IndexOf(const std::string& name) const {
-    const std::string key = UpperCase(name);
-    for (THashCollectionItem* item = Buckets[static_cast<size_t>(NameHash(name))]; item; item = item->Next) {
-        if (item->Key_ == key) return item->CachedIndex;
-    }
-    return -1;
+    auto latest = Latest_.find(UpperCase(name));
+    return latest == Latest_.end() ? -1 : latest->second->CachedIndex;
 }
 
 void THashCollection::Delete(int index) {
@@ -100,9 +115,12 @@ void THashCollection::Clear() {
     for (auto& item : Items_) {
         item->Prev = nullptr;
         item->Next = nullptr;
+        item->OlderNamesake = nullptr;
+        item->NewerNamesake = nullptr;
     }
     Items_.clear();
     Buckets.fill(nullptr);
+    Latest_.clear();
 }
 
 }  // namespace qi

@@ -1,12 +1,15 @@
 #pragma once
-// A collection that owns its items and finds them by name through 256
-// hash chains. The hash looks at three values only (length, first and
-// second-to-last byte of the lower-cased name), so lookups stay cheap for
-// the tens of thousands of entries a game archive may hold.
+// A collection that owns its items and keeps them in 256 hash chains by a
+// hash of three values only (length, first and second-to-last byte of the
+// lower-cased name). Names that look alike ("voice\v0012345.ogg") share a
+// chain, so look-ups go through an index of the upper-cased names instead,
+// which finds the same item in constant time: of the items of one name, the
+// one added or renamed last.
 #include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace qi {
@@ -50,6 +53,9 @@ private:
     int32_t CachedIndex = -1;
     THashCollectionItem* Prev = nullptr;
     THashCollectionItem* Next = nullptr;
+    // The items of the same name hashed just before and just after this one.
+    THashCollectionItem* OlderNamesake = nullptr;
+    THashCollectionItem* NewerNamesake = nullptr;
 };
 
 class THashCollection {
@@ -77,6 +83,8 @@ private:
     std::vector<std::unique_ptr<THashCollectionItem>> Items_;
     // The first item of each name bucket's chain.
     std::array<THashCollectionItem*, 256> Buckets{};
+    // Each upper-cased name's item hashed last.
+    std::unordered_map<std::string, THashCollectionItem*> Latest_;
 };
 
 }  // namespace qi

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "settings/name_index.h"
 #include "streams/stream.h"
 
 namespace qi {
@@ -82,6 +83,8 @@ public:
     std::string LicenseText;
 
 private:
+    // Constant-time look-ups in InstalledFiles and SourceFiles.
+    mutable TNameIndex installedIndex_, sourceIndex_;
     // "Software\" + RegistryKey without one leading delimiter; empty when unset.
     std::string RegistryPath() const;
 };

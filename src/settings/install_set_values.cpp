@@ -68,22 +68,13 @@ const std::string& TQuorInstallSet::GetInstalledFile(int index) const {
 }
 
 int TQuorInstallSet::IndexOfInstalledFile(const std::string& name) const {
-    for (int i = 0; i < InstalledFileCount(); ++i) {
-        if (SameText(InstalledFiles[static_cast<size_t>(i)], name)) return i;
-    }
-    return -1;
+    return installedIndex_.Find(InstalledFiles, name);
 }
 
 void TQuorInstallSet::AddInstalledFile(const std::string& name) {
     if (IndexOfInstalledFile(name) < 0) InstalledFiles.push_back(name);
 }
 
-bool TQuorInstallSet::IsSourceFile(const std::string& name) const {
-    std::string lower = LowerCase(name);
-    for (const auto& entry : SourceFiles) {
-        if (SameText(entry, lower)) return true;
-    }
-    return false;
-}
+bool TQuorInstallSet::IsSourceFile(const std::string& name) const { return sourceIndex_.Find(SourceFiles, name) >= 0; }
 
 }  // namespace qi

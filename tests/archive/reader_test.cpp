@@ -2,8 +2,11 @@
 // containers, and directories that do not fit the archive they sit in.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "archive/archive_builder.h"
 #include "archive/vrfiles.h"
+#include "base/cp932.h"
 #include "platform/platform.h"
 #include "support/scratch.h"
 
@@ -55,6 +58,54 @@ TEST(HashCollection, NameHashAndIndexOfThroughChanges) {
     EXPECT_EQ(c.IndexOf("script\\main.txt"), 2);
     c.Items(2).SetIndex(0);
     for (int i = 0; i < c.Count(); ++i) EXPECT_EQ(c.Items(i).Index(), i);
+}
+
+// The look-up follows a model of the hash chains: one list of items, the
+// one hashed last first, walked from the front. Names that are alike, equal
+// but for case, equal to others after renames and deletions, and code page
+// 932 names whose second bytes are letters (which case folding leaves alone).
+TEST(HashCollection, IndexOfFindsWhatTheChainsFind) {
+    const std::vector<std::string> names = {
+        "voice\\v001.ogg", "VOICE\\V001.OGG", "voice\\v002.ogg", "voice\\v011.ogg", "\x83\x41.txt", "\x83\x61.txt",
+        "\x83\x41.TXT",   "a",                 "A",                "",
+    };
+    TVrFileCollection c;
+    std::vector<TVrFile*> chains;  // the model: most recently hashed first
+    auto hashed = [&](TVrFile* item) {
+        chains.erase(std::remove(chains.begin(), chains.end(), item), chains.end());
+        chains.insert(chains.begin(), item);
+    };
+    uint32_t random = 12345;
+    auto next = [&random](uint32_t below) {
+        random = random * 1103515245u + 12345u;
+        return (random >> 16) % below;
+    };
+    for (int step = 0; step < 3000; ++step) {
+        const std::string& name = names[next(static_cast<uint32_t>(names.size()))];
+        const uint32_t action = next(10);
+        if (action < 5 || c.Count() == 0) {
+            TVrFile& item = c.Add(name);
+            hashed(&item);
+        } else if (action < 8) {
+            TVrFile& item = c.Items(static_cast<int>(next(static_cast<uint32_t>(c.Count()))));
+            if (item.Name() != name) hashed(&item);
+            item.SetName(name);
+        } else {
+            const int index = static_cast<int>(next(static_cast<uint32_t>(c.Count())));
+            chains.erase(std::remove(chains.begin(), chains.end(), &c.Items(index)), chains.end());
+            c.Delete(index);
+        }
+        for (const std::string& wanted : names) {
+            int expected = -1;
+            for (TVrFile* item : chains) {
+                if (UpperCase(item->Name()) == UpperCase(wanted)) {
+                    expected = item->Index();
+                    break;
+                }
+            }
+            ASSERT_EQ(c.IndexOf(wanted), expected) << "step " << step << ", " << wanted;
+        }
+    }
 }
 
 TEST(Reader, EveryDirectoryVersion) {

@@ -13,6 +13,7 @@
 #include <cerrno>
 
 #include "platform/error.h"
+#include "platform/posix/folder_names.h"
 #include "platform/posix/host_paths.h"
 #include "platform/posix/open_file.h"
 #include "platform/posix/sys_error.h"
@@ -113,8 +114,18 @@ std::unique_ptr<File> OpenHostFile(const std::string& native, const std::string&
     if (access != Access::Read && IsReadOnlyFile(native)) {
         RaiseSystemError(windowsPath, "cannot open the file", EACCES);
     }
-    int fd = open(native.c_str(), OpenFlags(access, creation), 0666);
-    if (fd < 0) RaiseSystemError(windowsPath, "cannot open the file", errno);
+    int fd = -1, error = 0;
+    auto openFile = [&] {
+        fd = open(native.c_str(), OpenFlags(access, creation), 0666);
+        error = errno;
+        return fd >= 0;
+    };
+    if (creation == Creation::OpenExisting) {
+        openFile();
+    } else {
+        ChangeNoted(openFile, "", native);
+    }
+    if (fd < 0) RaiseSystemError(windowsPath, "cannot open the file", error);
     auto file = std::make_unique<HostFile>(fd, windowsPath);  // closes fd on every way out
     struct stat info;
     if (fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) RaiseSystemError(windowsPath, "cannot open the file", EISDIR);

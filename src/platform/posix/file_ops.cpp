@@ -9,6 +9,7 @@
 
 #include "platform/error.h"
 #include "platform/platform.h"
+#include "platform/posix/folder_names.h"
 #include "platform/posix/host_paths.h"
 #include "platform/posix/native_fs.h"
 #include "platform/posix/open_file.h"
@@ -58,7 +59,7 @@ bool RemoveFile(const std::string& path) {
     struct stat info;
     if (!native || lstat(native->c_str(), &info) != 0 || S_ISDIR(info.st_mode)) return false;
     if (posix::IsReadOnlyFile(*native)) return false;
-    return unlink(native->c_str()) == 0;
+    return posix::ChangeNoted([&] { return unlink(native->c_str()) == 0; }, *native, "");
 }
 
 bool CopyFileTo(const std::string& source, const std::string& dest, bool failIfExists) {
@@ -88,7 +89,7 @@ bool RenameFile(const std::string& source, const std::string& dest) {
         (S_ISDIR(info.st_mode) || DirectoryExists(dest) || posix::IsReadOnlyFile(*to))) {
         return false;
     }
-    return rename(from->c_str(), to->c_str()) == 0;
+    return posix::ChangeNoted([&] { return rename(from->c_str(), to->c_str()) == 0; }, *from, *to);
 }
 
 }  // namespace qi::platform

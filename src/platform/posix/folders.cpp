@@ -7,6 +7,7 @@
 #include "platform/error.h"
 #include "platform/platform.h"
 #include "platform/posix/file_attributes.h"
+#include "platform/posix/folder_names.h"
 #include "platform/posix/host_paths.h"
 #include "platform/posix/native_fs.h"
 
@@ -44,12 +45,12 @@ bool CreateFolders(const std::string& path) {
 
 bool CreateNewFolder(const std::string& path) {
     auto native = posix::HostPathIfValid(path);
-    return native && mkdir(native->c_str(), 0755) == 0;
+    return native && posix::ChangeNoted([&] { return mkdir(native->c_str(), 0755) == 0; }, "", *native);
 }
 
 bool RemoveFolder(const std::string& path) {
     auto native = posix::HostPathIfValid(path);
-    return native && rmdir(native->c_str()) == 0;
+    return native && posix::ChangeNoted([&] { return rmdir(native->c_str()) == 0; }, *native, "");
 }
 
 // Names without a code page 932 form (or holding a "\") are left out: the

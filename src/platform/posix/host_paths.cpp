@@ -1,6 +1,5 @@
 #include "platform/posix/host_paths.h"
 
-#include <dirent.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -9,6 +8,7 @@
 
 #include "platform/error.h"
 #include "platform/platform.h"
+#include "platform/posix/folder_names.h"
 #include "platform/posix/native_fs.h"
 #include "platform/posix/roots.h"
 
@@ -75,35 +75,22 @@ std::pair<std::string, Parts> Parse(std::string_view text) {
     return {root, parts};
 }
 
-std::string FoldAscii(std::string text) {
-    for (char& c : text) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return text;
-}
-
-// The entry of folder whose name equals name ignoring ASCII case; empty when none.
-std::string MatchIgnoringCase(const std::string& folder, const std::string& name) {
-    DIR* dir = opendir(folder.c_str());
-    if (!dir) return {};
-    std::string wanted = FoldAscii(name), found;
-    while (const dirent* entry = readdir(dir)) {
-        if (FoldAscii(entry->d_name) == wanted) {
-            found = entry->d_name;
-            break;
-        }
-    }
-    closedir(dir);
-    return found;
-}
-
 std::string ResolveCase(const std::string& root, const Parts& parts) {
     std::string exact = Join(root, parts);
     if (NameExists(exact)) return exact;
     std::string path = root;
-    for (size_t i = 0; i < parts.size(); ++i) {
+    size_t i = 0;
+    // A new file in a folder that exists as named: only its name is looked up.
+    if (parts.size() > 1) {
+        std::string parent = Join(root, Parts(parts.begin(), parts.end() - 1));
+        if (NameExists(parent)) {
+            path = std::move(parent);
+            i = parts.size() - 1;
+        }
+    }
+    for (; i < parts.size(); ++i) {
         std::string next = Join(path, {parts[i]});
-        if (!NameExists(next)) {
+        if (next == exact || !NameExists(next)) {  // exact is known to be missing
             std::string match = MatchIgnoringCase(path, parts[i]);
             if (match.empty()) return Join(path, parts, i);
             next = Join(path, {match});

@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "platform/error.h"
+#include "platform/posix/folder_names.h"
 #include "platform/posix/sys_error.h"
 
 namespace qi::platform::posix {
@@ -21,13 +22,24 @@ bool IsDirectory(const std::string& native) {
     return stat(native.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
+namespace {
+
+// True when the folder was made or is there already.
+bool MakeFolder(const std::string& native) {
+    int error = 0;
+    const bool made = ChangeNoted([&] { return mkdir(native.c_str(), 0777) == 0 || (error = errno, false); }, "", native);
+    return made || error == EEXIST;
+}
+
+}  // namespace
+
 bool MakeFolders(const std::string& native, size_t keepLength) {
     for (size_t slash = native.find('/', keepLength + 1); slash != std::string::npos;
          slash = native.find('/', slash + 1)) {
         std::string level = native.substr(0, slash);
-        if (mkdir(level.c_str(), 0777) != 0 && errno != EEXIST) return false;
+        if (!MakeFolder(level)) return false;
     }
-    if (mkdir(native.c_str(), 0777) != 0 && errno != EEXIST) return false;
+    if (!MakeFolder(native)) return false;
     return IsDirectory(native);
 }
 

@@ -1,0 +1,94 @@
+#include "platform/posix/folder_names.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <mutex>
+#include <optional>
+#include <unordered_map>
+
+namespace qi::platform::posix {
+namespace {
+
+constexpr size_t kFoldersKept = 64;
+
+struct Listing {
+    timespec changed{};
+    std::unordered_map<std::string, std::string> names;  // folded name -> name
+};
+
+std::string FoldAscii(std::string text) {
+    for (char& c : text) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return text;
+}
+
+std::optional<timespec> ChangeTime(const std::string& folder) {
+    struct stat info;
+    if (stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return std::nullopt;
+    return info.st_mtim;
+}
+
+bool Same(const timespec& a, const timespec& b) { return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec; }
+
+// Of names that fold alike, the first the folder lists is kept.
+Listing Read(const std::string& folder, const timespec& changed) {
+    Listing listing{changed, {}};
+    if (DIR* dir = opendir(folder.c_str())) {
+        while (const dirent* entry = readdir(dir)) listing.names.try_emplace(FoldAscii(entry->d_name), entry->d_name);
+        closedir(dir);
+    }
+    return listing;
+}
+
+std::mutex guard;
+std::unordered_map<std::string, Listing> listings;
+
+}  // namespace
+
+std::string MatchIgnoringCase(const std::string& folder, const std::string& name) {
+    std::lock_guard<std::mutex> lock(guard);
+    auto changed = ChangeTime(folder);
+    if (!changed) return {};
+    auto kept = listings.find(folder);
+    if (kept == listings.end() || !Same(kept->second.changed, *changed)) {
+        if (kept == listings.end() && listings.size() >= kFoldersKept) listings.clear();
+        kept = listings.insert_or_assign(folder, Read(folder, *changed)).first;
+    }
+    auto found = kept->second.names.find(FoldAscii(name));
+    return found == kept->second.names.end() ? std::string() : found->second;
+}
+
+namespace {
+
+// Brings the listing of path's folder, when one is kept, up to date with a
+// change this program made there: the name added or taken out. The guard
+// is held.
+void Note(const std::string& path, bool made) {
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return;
+    const std::string folder = slash == 0 ? "/" : path.substr(0, slash);
+    auto kept = listings.find(folder);
+    if (kept == listings.end()) return;
+    auto changed = ChangeTime(folder);
+    if (!changed) return;
+    const std::string name = path.substr(slash + 1);
+    auto& names = kept->second.names;
+    auto found = names.find(FoldAscii(name));
+    if (made && found == names.end()) names.emplace(FoldAscii(name), name);
+    if (!made && found != names.end() && found->second == name) names.erase(found);
+    kept->second.changed = *changed;
+}
+
+}  // namespace
+
+bool ChangeNoted(const std::function<bool()>& change, const std::string& removed, const std::string& made) {
+    std::lock_guard<std::mutex> lock(guard);
+    if (!change()) return false;
+    if (!removed.empty()) Note(removed, false);
+    if (!made.empty()) Note(made, true);
+    return true;
+}
+
+}  // namespace qi::platform::posix
