@@ -123,7 +123,14 @@ void SetupApp::RunSequence(SetupOutcome& outcome) {
 }
 
 bool SetupApp::LoadSettings() {
-    if (LoadFromCarriedArchive()) return true;
+    if (LoadFromCarriedArchive()) {
+        // Only an "install.dat" file in the install folder makes the
+        // uninstaller: settings a download or a disc archive carries never
+        // do, whatever they say (they would delete what their list names in
+        // the folder the program was started from).
+        settings_->Installed = false;
+        return true;
+    }
     sourcePath_ = ArgumentGiven() ? start_.Arguments[0] : ExtractFilePath(start_.ProgramFile);
     const std::string fileName = AddBackslash(sourcePath_) + kSettingsName;
     if (!platform::FileExists(fileName)) {

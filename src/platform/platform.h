@@ -190,6 +190,8 @@ struct ShellLinkData {
 // object offers no way to save itself; raises qi::Error when the object
 // cannot be created or the file cannot be written.
 [[nodiscard]] bool SaveShellLink(const std::string& linkPath, const ShellLinkData& link);
+// Deletes the shortcut file that SaveShellLink(linkPath) wrote.
+bool RemoveShellLink(const std::string& linkPath);
 // Opens the folder in the file manager. On Linux nothing happens without a
 // desktop (neither DISPLAY nor WAYLAND_DISPLAY set).
 void OpenFolderWindow(const std::string& folder);

@@ -34,7 +34,13 @@ public:
     // ---- Named registry values ----
     std::string GetValue(const std::string& name, const std::string& defaultValue) const;
     void SetValue(const std::string& name, const std::string& value) const;
-    void DeleteRegistryKey() const;
+    // True when RegistryKey names a key of its own below Software: one name
+    // or more, none of them empty.
+    bool HasOwnRegistryKey() const;
+    // Removes the game's key with everything in it when it is a key of its
+    // own whose InstallPath is installFolder (else nothing), then each
+    // parent that has become empty.
+    void DeleteRegistryKey(const std::string& installFolder) const;
     bool IsInstalled() const;
     std::string GetSetupCaption() const;
 

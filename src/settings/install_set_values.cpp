@@ -37,14 +37,29 @@ void TQuorInstallSet::SetValue(const std::string& name, const std::string& value
     key->WriteString(name, value);
 }
 
-// Removes the game's key, then each parent that has become empty, innermost
-// first, stopping at the first one that still holds something. "Software"
-// itself is never touched. Each parent is tested and deleted in one step, so
-// a key another game's setup adds to a shared parent meanwhile survives.
-void TQuorInstallSet::DeleteRegistryKey() const {
-    if (RegistryKey.empty()) return;
+bool TQuorInstallSet::HasOwnRegistryKey() const {
     std::string key = WithoutLeadingDelimiter(RegistryKey);
-    if (!platform::OpenRegistryKey(RootKey::CurrentUser, kSoftware, false)) return;
+    if (!key.empty() && key.back() == '\\') key.pop_back();
+    const std::vector<std::string> names = SplitAtDelimiters(key);
+    size_t length = names.size() - (names.empty() ? 0 : 1);  // the delimiters between them
+    for (const auto& name : names) length += name.size();
+    return !names.empty() && length == key.size();
+}
+
+// A key of another program (a shared "Microsoft", another game's) is never
+// deleted: only a key that records this installation goes, then each parent
+// that has become empty, innermost first, stopping at the first one that
+// still holds something. "Software" itself is never touched. Each parent is
+// tested and deleted in one step, so a key another game's setup adds to a
+// shared parent meanwhile survives.
+void TQuorInstallSet::DeleteRegistryKey(const std::string& installFolder) const {
+    if (!HasOwnRegistryKey()) return;
+    auto game = platform::OpenRegistryKey(RootKey::CurrentUser, RegistryPath(), false);
+    if (!game) return;
+    auto recorded = game->ReadString("InstallPath");
+    if (!recorded || !SameText(AddBackslash(*recorded), AddBackslash(installFolder))) return;
+    game.reset();
+    std::string key = WithoutLeadingDelimiter(RegistryKey);
     platform::DeleteRegistryTree(RootKey::CurrentUser, kSoftware + key);
     for (ParentKeyPath(key); !key.empty(); ParentKeyPath(key)) {
         if (!platform::DeleteEmptyRegistryKey(RootKey::CurrentUser, kSoftware + key)) return;

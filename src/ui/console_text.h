@@ -12,5 +12,10 @@ namespace qi {
 std::string CoreText(const std::string& word);
 // Core text as the terminal shows it (unchanged when it cannot be converted).
 std::string ShownText(const std::string& text);
+// ShownText made harmless for a terminal: control characters other than
+// line breaks and tabs are shown as ^X (and C1 controls as "?"), so that a
+// title or a licence text cannot send the terminal commands (clear the
+// screen, write the clipboard). A line break may be "\r\n" or "\n".
+std::string TerminalText(const std::string& text);
 
 }  // namespace qi

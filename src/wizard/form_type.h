@@ -101,6 +101,8 @@ public:
     void OnBuildProgress(int64_t size, int index, int count, bool& cancel);
     void OnCheckProgress(int index, int count, bool& cancel);
     void CreateShortcuts();
+    // The shortcuts the installation makes in the menu folder, by name.
+    std::vector<std::string> ShortcutNames() const;
     void ShowReadme();
 
     // ---- Controls ----

@@ -101,6 +101,12 @@ void TFormType::OnCheckProgress(int index, int count, bool& cancel) {
     if (ModalResult == TModalResult::mrAbort) cancel = true;
 }
 
+std::vector<std::string> TFormType::ShortcutNames() const {
+    std::vector<std::string> names = {settings_.Title, settings_.Title + "のアンインストール"};
+    if (!settings_.ReadmeFile.empty()) names.push_back("お読みください");
+    return names;
+}
+
 void TFormType::CreateShortcuts() {
     const TShellLinkType menu = ProgramsMenu();
     const std::string folder = InstallFolder();
@@ -108,9 +114,10 @@ void TFormType::CreateShortcuts() {
     auto make = [&](const std::string& name, const std::string& target, int icon) {
         CreateShortcut(name, target, "", icon, 0, TWindowState::wsNormal, title, menu, folder, name);
     };
-    make(title, folder + settings_.ExeFile, 0);
-    make(title + "のアンインストール", folder + "install.exe", 1);
-    if (!settings_.ReadmeFile.empty()) make("お読みください", folder + settings_.ReadmeFile, 0);
+    const std::vector<std::string> names = ShortcutNames();
+    make(names[0], folder + settings_.ExeFile, 0);
+    make(names[1], folder + "install.exe", 1);
+    if (names.size() > 2) make(names[2], folder + settings_.ReadmeFile, 0);
     // A folder that cannot be shown is no reason to stop.
     try {
         pump_.OpenShortcutFolder(menu, title);
@@ -242,6 +249,10 @@ public:
         : f_(form), s_(form.settings_), folder_(form.InstallFolder()), source_(AddBackslash(form.sourcePath_)) {}
 
     bool Run() {
+        // The uninstallation removes this key: it must be one of the game's own.
+        if (!s_.RegistryKey.empty() && !s_.HasOwnRegistryKey()) {
+            throw Error(s_.RegistryKey + ":レジストリキーの名前が正しくありません");
+        }
         TVrFileCollection noArchive;
         TVrFileCollection& archive = f_.archive_ ? *f_.archive_ : noArchive;
         if (s_.UpdateMode && !platform::FileExists(folder_ + "install.dat")) {

@@ -119,6 +119,15 @@ void TShellLink::DeleteFolder() {
     DeleteTree(SpecialFolderPath() + AddBackslash(SubDir));
 }
 
+void TShellLink::DeleteLinks(const std::vector<std::string>& names) {
+    if (SubDir.empty() || !StaysInside(SubDir)) return;
+    const std::string folder = SpecialFolderPath() + AddBackslash(SubDir);
+    for (const auto& name : names) {
+        if (StaysInside(name) && !HasDelimiter(name)) platform::RemoveShellLink(folder + name + ".lnk");
+    }
+    platform::RemoveFolder(folder);
+}
+
 void CreateShortcut(const std::string& name, const std::string& target, const std::string& arguments, int iconIndex,
                     uint16_t hotKey, TWindowState windowState, const std::string& subDir, TShellLinkType linkType,
                     const std::string& workDir, const std::string& description) {
@@ -148,6 +157,13 @@ void DeleteShortcutFolder(TShellLinkType linkType, const std::string& subDir) {
     link.LinkType = linkType;
     link.SubDir = subDir;
     link.DeleteFolder();
+}
+
+void DeleteShortcuts(TShellLinkType linkType, const std::string& subDir, const std::vector<std::string>& names) {
+    TShellLink link;
+    link.LinkType = linkType;
+    link.SubDir = subDir;
+    link.DeleteLinks(names);
 }
 
 unsigned TFileOperation::ShellFlags() const {

@@ -62,6 +62,9 @@ public:
     // Deletes SubDir of the special folder with everything in it; nothing
     // happens when SubDir is empty or would leave the special folder.
     void DeleteFolder();
+    // Deletes the named shortcuts of SubDir, then SubDir when that left it
+    // empty: what else the folder holds is not the installation's own.
+    void DeleteLinks(const std::vector<std::string>& names);
 
 private:
     std::string SpecialFolderPath() const;
@@ -73,6 +76,8 @@ void CreateShortcut(const std::string& name, const std::string& target, const st
                     const std::string& workDir, const std::string& description);
 void OpenShortcutFolder(TShellLinkType linkType, const std::string& subDir);
 void DeleteShortcutFolder(TShellLinkType linkType, const std::string& subDir);
+// The shortcuts an installation made, and their folder when that is left empty.
+void DeleteShortcuts(TShellLinkType linkType, const std::string& subDir, const std::vector<std::string>& names);
 
 enum TFileOpFlag {
     fofMultiDestFiles, fofConfirmMouse, fofSilent, fofRenameOnCollision, fofNoConfirmation,

@@ -54,7 +54,7 @@ public:
         f_.Caption = "削除";
 
         if (!Step("ショートカットを削除しています...")) return false;
-        DeleteShortcutFolder(TFormType::ProgramsMenu(), s_.Title);
+        DeleteShortcuts(TFormType::ProgramsMenu(), s_.Title, f_.ShortcutNames());
         f_.waiter_.Wait(3000);
         f_.pump_.BringToFront();
         ReleaseFolderList();
@@ -66,7 +66,7 @@ public:
         RemoveEmptyFolders(folder_);
 
         Step("レジストリを削除しています...");
-        s_.DeleteRegistryKey();
+        s_.DeleteRegistryKey(folder_);
         f_.waiter_.Wait(1000);
 
         f_.LabelExit.Caption = "アンインストールが完了しました";

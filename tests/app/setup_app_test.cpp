@@ -237,13 +237,13 @@ TEST_F(Entry, SettingsFromAnAppendedArchiveOrAnArchiveArgument) {
     EXPECT_EQ(host.wizardPages.back(), "License");
     EXPECT_EQ(host.wizardArchives.back(), 3);
 
-    // Installed settings from an archive: the archive is closed again
-    // before the uninstaller runs.
+    // Settings from an archive never make the uninstaller, even when they
+    // say "installed": only an "install.dat" file in the install folder does.
     settings.Installed = true;
     WriteBytes(work / "single.dat", ArchiveBytes());
     Run({work / "single.dat"});
-    EXPECT_EQ(host.wizardPages.back(), "uninst");
-    EXPECT_EQ(host.wizardArchives.back(), -1);
+    EXPECT_EQ(host.wizardPages.back(), "License");
+    EXPECT_EQ(host.wizardArchives.back(), 3);
 }
 
 TEST_F(Entry, UnreadableSettingsEndTheRunWithTheErrorAndHoldNothing) {

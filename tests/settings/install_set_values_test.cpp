@@ -46,11 +46,11 @@ TEST_F(RegistryValues, DeleteRemovesEmptyParentsOnly) {
     first.SetValue("InstallPath", "a");
     second.SetValue("InstallPath", "b");
 
-    first.DeleteRegistryKey();
+    first.DeleteRegistryKey("a");
     EXPECT_FALSE(KeyExists(maker_ + "\\Series\\First"));
     EXPECT_TRUE(KeyExists(maker_ + "\\Series\\Second"));
 
-    second.DeleteRegistryKey();
+    second.DeleteRegistryKey("b\\");
     EXPECT_FALSE(KeyExists(maker_));
     EXPECT_TRUE(KeyExists(""));  // "Software" itself stays
 
@@ -59,9 +59,30 @@ TEST_F(RegistryValues, DeleteRemovesEmptyParentsOnly) {
     top.RegistryKey = maker_;
     top.SetValue("Shared", "1");
     first.SetValue("InstallPath", "a");
-    first.DeleteRegistryKey();
+    first.DeleteRegistryKey("a");
     EXPECT_FALSE(KeyExists(maker_ + "\\Series"));
     EXPECT_TRUE(KeyExists(maker_));
+}
+
+// Settings from a disc or a download name the key the uninstallation
+// deletes: only a key of its own that records this installation goes.
+TEST_F(RegistryValues, DeleteLeavesKeysThatAreNotThisInstallations) {
+    TQuorInstallSet other, game;
+    other.RegistryKey = maker_ + "\\Other";
+    other.SetValue("InstallPath", "C:\\Other\\");
+    game.RegistryKey = maker_ + "\\Other";  // another game's key, or a shared one
+    game.DeleteRegistryKey("C:\\Game\\");
+    EXPECT_TRUE(KeyExists(maker_ + "\\Other"));
+
+    for (const char* key : {"\\", "\\\\", "", "a\\\\b"}) {
+        game.RegistryKey = key;
+        EXPECT_FALSE(game.HasOwnRegistryKey()) << key;
+        game.DeleteRegistryKey("C:\\Other\\");
+    }
+    EXPECT_TRUE(KeyExists(maker_ + "\\Other"));
+    EXPECT_TRUE(KeyExists(""));
+    game.RegistryKey = "\\Maker\\Game\\";
+    EXPECT_TRUE(game.HasOwnRegistryKey());
 }
 
 TEST_F(RegistryValues, IsInstalledNeedsPathAndProgram) {

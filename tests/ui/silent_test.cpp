@@ -160,6 +160,21 @@ protected:
     std::string placed;
 };
 
+// Carried settings that say "installed" do not make the uninstaller of the
+// folder the download was started from: the download installs.
+TEST_F(Download, CarriedSettingsNeverMakeTheUninstaller) {
+    settings.Installed = true;
+    settings.InstalledFiles = {"thesis.doc", "mygame-setup"};
+    WriteBytes(program / "thesis.doc", "mine");
+    programFile = program / "mygame-setup";
+    WriteBytes(programFile, test::ExecutableWith("\x7F" "ELF the program part", GameArchive()));
+    ASSERT_EQ(Run({}), ecDone) << Utf8(notes);
+    EXPECT_NE(outcome.Role, SetupRole::UninstallFirstRun);
+    EXPECT_NE(outcome.Role, SetupRole::Uninstall);
+    EXPECT_EQ(ReadBytes(program / "thesis.doc"), "mine");
+    EXPECT_EQ(DataEntry("scene.txt"), "scene");
+}
+
 TEST_F(Download, AppendedArchiveLeavesTheProgramPartAsTheUninstaller) {
     const std::string programPart = "\x7F" "ELF the program part";
     programFile = program / "mygame-setup";

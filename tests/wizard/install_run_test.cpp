@@ -171,6 +171,22 @@ TEST_F(InstallRun, FolderThatCannotBeMadeStopsTheRun) {
     EXPECT_FALSE(platform::FileExists(target / "install.dat"));
 }
 
+// A RegistryKey without a name of its own ("\\") would have the
+// uninstallation delete all of Software: such settings install nothing.
+TEST_F(InstallRun, RegistryKeyWithoutANameOfItsOwnIsRefused) {
+    settings.RegistryKey = "\\";
+    PutSourceFiles({{"game.exe", "exe"}});
+    PutArchive({});
+    Create();
+    try {
+        form->ShowPage(WizardPage::Copy);
+        ADD_FAILURE() << "no error";
+    } catch (const Error& e) {
+        EXPECT_EQ(std::string(e.what()), "\\:レジストリキーの名前が正しくありません");
+    }
+    EXPECT_FALSE(platform::FileExists(target / "game.exe"));
+}
+
 // The all-components kind skips the choices and installs sound and data.
 TEST_F(InstallRun, EverythingKindInstallsAllComponents) {
     settings.InstallType = itAllComponents;

@@ -79,7 +79,19 @@ TEST_F(UninstallRun, RemovesWhatWasInstalledAndKeepsSaveData) {
     EXPECT_EQ(ReadBytes(target / "movie\\log.txt"), "log");
     EXPECT_EQ(ReadBytes(neighbour), "theirs");
     platform::RemoveFile(neighbour);
-    sibling.DeleteRegistryKey();
+    sibling.DeleteRegistryKey("C:\\Other\\");
+}
+
+// A title that names a menu folder of other programs ("wine"): only the
+// installation's own shortcuts go, and the folder stays with the rest.
+TEST_F(UninstallRun, TheMenuFolderKeepsWhatIsNotTheInstallations) {
+    InstallGame();
+    Put(MenuFolder() + "other program.desktop", "theirs");
+    TFormType& f = Uninstaller();
+    f.btnNextClick();
+    ASSERT_EQ(PageName(f), "exit");
+    EXPECT_EQ(ReadBytes(MenuFolder() + "other program.desktop"), "theirs");
+    EXPECT_EQ(platform::ListDirectory(MenuFolder()).size(), 1u);
 }
 
 TEST_F(UninstallRun, WithSaveDataTheFolderGoes) {

@@ -68,14 +68,19 @@ std::string IconValue(const ShellLinkData& link) {
     return posix::IsWindowsProgramName(link.target) && !posix::IsHostProgram(NativePath(link.target)) ? "wine" : "";
 }
 
+// The desktop entry that stands for a shortcut file.
+std::string DesktopEntryPath(const std::string& linkPath) {
+    std::string entryPath = linkPath;
+    if (posix::LowerExtension(entryPath) == ".lnk") entryPath.resize(entryPath.size() - 4);
+    return entryPath + ".desktop";
+}
+
 }  // namespace
 
 bool SaveShellLink(const std::string& linkPath, const ShellLinkData& link) {
-    std::string entryPath = linkPath;
-    if (posix::LowerExtension(entryPath) == ".lnk") entryPath.resize(entryPath.size() - 4);
-    size_t slash = entryPath.find_last_of('\\');
-    std::string name = slash == std::string::npos ? entryPath : entryPath.substr(slash + 1);
-    entryPath += ".desktop";
+    const std::string entryPath = DesktopEntryPath(linkPath);
+    std::string name = entryPath.substr(0, entryPath.size() - 8);
+    if (size_t slash = name.find_last_of('\\'); slash != std::string::npos) name = name.substr(slash + 1);
 
     std::string text = "[Desktop Entry]\nType=Application\n";
     text += "Name=" + Value(Utf8FromCp932(name)) + "\n";
@@ -92,6 +97,8 @@ bool SaveShellLink(const std::string& linkPath, const ShellLinkData& link) {
     }
     return true;
 }
+
+bool RemoveShellLink(const std::string& linkPath) { return RemoveFile(DesktopEntryPath(linkPath)); }
 
 bool DesktopAvailable() {
     const char* x11 = getenv("DISPLAY");

@@ -45,6 +45,8 @@ private:
 
 }  // namespace
 
+bool RemoveShellLink(const std::string& linkPath) { return RemoveFile(linkPath); }
+
 bool SaveShellLink(const std::string& linkPath, const ShellLinkData& data) {
     ComScope com;
     ComPtr<IShellLinkW> link;

@@ -20,11 +20,11 @@ public:
 
     void Note(const std::string& text) override {
         EndBar();
-        Line(ShownText(text));
+        Line(TerminalText(text));
     }
     void Progress(const std::string& label, int64_t position, int64_t max) override {
         const int percent = ProgressPercent(position, max);
-        const std::string shown = ShownText(label);
+        const std::string shown = TerminalText(label);
         if (terminal_) {
             std::fprintf(stderr, "\r%s %-60.60s", ProgressBarText(position, max).c_str(), shown.c_str());
             std::fflush(stderr);

@@ -18,7 +18,7 @@ namespace {
 class ConsoleTerminal : public ITerminal {
 public:
     void Write(const std::string& text) override {
-        std::fputs(ShownText(text).c_str(), stdout);
+        std::fputs(TerminalText(text).c_str(), stdout);
         std::fflush(stdout);
     }
     // Unbuffered: what this program does not read stays for the temporary
