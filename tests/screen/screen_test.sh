@@ -75,7 +75,7 @@ for manager in openbox none; do
     page=$(xdotool getwindowname "$wizard")
     pages=$((pages + 1))
     picture=$out/$manager-$pages-$(page_name "$page").png
-    raise "$wizard"  # over a folder window the installation opened
+    focus "$wizard"  # raised over a folder window the installation opened
     shoot "$picture"
     check_button_texts "$manager: page $pages ($page)" "$wizard" "$picture"
     [ "$manager" = openbox ] && [ $pages = 1 ] && check_dialog_frame "the wizard" "$wizard"

@@ -62,17 +62,14 @@ await_page_turn() {  # await_page_turn WINDOW PAGE: until the caption changes or
     sleep 0.1
   done
 }
-focus() {
+focus() {  # focuses and raises the window
+  xdotool windowraise "$1" 2>/dev/null
   if [ -n "$(xprop -root _NET_ACTIVE_WINDOW 2>/dev/null | grep -v 'not found')" ]; then
     xdotool windowactivate --sync "$1" 2>/dev/null
   else
     xdotool windowfocus --sync "$1" 2>/dev/null
   fi
   sleep 0.2
-}
-raise() {
-  xdotool windowraise "$1" 2>/dev/null
-  sleep 0.3
 }
 shoot() { import -window root "$1"; }
 
