@@ -17,6 +17,7 @@
 #include "streams/stream.h"
 #include "wizard/form_type.h"
 #include "wizard/program_update.h"
+#include "wizard/save_folders.h"
 
 namespace qi {
 
@@ -175,6 +176,7 @@ bool TFormType::CopyPlainFiles(const std::string& folder) {
     for (const auto& file : files) {
         std::string relative = file.substr(source.size());
         if (!settings_.IsSourceFile(relative)) continue;
+        if (IsSaveData(relative) && platform::FileExists(folder + relative)) continue;  // the player's
         int kind = MediaKindOfExt(ExtractFileExt(relative));
         if (!settings_.UpdateMode && ((kind == 1 && !CheckSound.Checked) || (kind == 2 && !CheckMovie.Checked))) {
             continue;
@@ -219,6 +221,7 @@ void TFormType::WriteLooseFiles(TVrFileCollection& archive, const std::string& f
         if (!skipName.empty() && SameText(entry.Name(), skipName)) continue;
         CheckEntryPath(entry.Name());
         const std::string dest = folder + entry.Name();
+        if (IsSaveData(entry.Name()) && platform::FileExists(dest)) continue;  // the player's
         if (platform::FileExists(dest) && settings_.InstallType != itWindowsFolder) {
             auto time = platform::GetFileDosTime(dest);
             if (time && *time >= static_cast<uint32_t>(entry.FileTime)) {

@@ -36,6 +36,8 @@ std::string WithoutTrailingDelimiter(const std::string& folder) {
 
 }  // namespace
 
+bool IsSaveData(const std::string& name) { return SameText(name, "save.dat"); }
+
 std::string SafeTitle(const std::string& title) {
     std::string safe = title;
     for (size_t i = 0; i < safe.size(); i += CharLength(safe, i)) {

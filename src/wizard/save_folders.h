@@ -6,6 +6,10 @@
 
 namespace qi {
 
+// Whether a name in the install folder is the player's save data
+// ("save.dat"): an installation or update never writes over it, and only
+// the save-data box of the uninstallation deletes it.
+bool IsSaveData(const std::string& name);
 // The title with each of \ / : , ; * ? " < > | replaced by "_".
 std::string SafeTitle(const std::string& title);
 // The drive of the system folder, such as "C:".

@@ -92,7 +92,7 @@ private:
 
     void DeleteRecordedFiles() {
         for (const auto& name : s_.InstalledFiles) {
-            if (InsideFolder(name)) DeleteFileForced(folder_ + name);
+            if (InsideFolder(name) && !IsSaveData(name)) DeleteFileForced(folder_ + name);
         }
     }
 

@@ -92,15 +92,23 @@ TEST(PosixMutexes, AForeignRuntimeFolderIsRefused) {
 TEST(PosixPendingDeletions, FilesGoOnceTheRunThatScheduledThemIsOver) {
     PrivateRoot root;
     ScratchFolder scratch;
-    const std::string ended = scratch / "~qinstall.exe", running = scratch / "~qinstall0.exe";
+    const std::string ended = TempFolder() + "~qinstall.exe", running = TempFolder() + "~qinstall0.exe";
     test::WriteBytes(ended, "copy");
     test::WriteBytes(running, "copy");
     InChild([&] { return DeleteOnReboot(ended); });
+    // A list line that names anything but a temporary copy of the program
+    // (a tampered list) deletes nothing.
+    const std::string victim = scratch / "thesis.doc", lookalike = scratch / "~qinstall1.exe";
+    test::WriteBytes(victim, "mine");
+    test::WriteBytes(lookalike, "not in the temporary folder");
+    InChild([&] { return DeleteOnReboot(victim) && DeleteOnReboot(lookalike); });
     ASSERT_TRUE(DeleteOnReboot(running));
     EXPECT_FALSE(DeleteOnReboot(scratch / "missing.exe"));
 
     RunPendingDeletions();
     EXPECT_FALSE(FileExists(ended));
+    EXPECT_TRUE(FileExists(victim));
+    EXPECT_TRUE(FileExists(lookalike));
     EXPECT_TRUE(FileExists(running));  // this run is not over yet
     InChild([] {
         RunPendingDeletions();
@@ -109,6 +117,7 @@ TEST(PosixPendingDeletions, FilesGoOnceTheRunThatScheduledThemIsOver) {
     EXPECT_TRUE(FileExists(running));
     RunPendingDeletions();  // nothing left to do, nothing lost
     EXPECT_TRUE(FileExists(running));
+    RemoveFile(running);
 }
 
 TEST(PosixShell, AHostProgramStartsDetachedWithItsArgumentsInItsFolder) {

@@ -171,6 +171,18 @@ TEST_F(InstallRun, FolderThatCannotBeMadeStopsTheRun) {
     EXPECT_FALSE(platform::FileExists(target / "install.dat"));
 }
 
+// A disc or an update that carries a "save.dat" never writes over the
+// player's save.
+TEST_F(InstallRun, ThePlayersSaveDataIsNeverOverwritten) {
+    PutSourceFiles({{"game.exe", "exe"}, {"SAVE.DAT", "the disc's"}});
+    PutArchive({});
+    Put(target / "save.dat", "the player's");
+    Install();
+    EXPECT_EQ(PageName(*form), "exit");
+    EXPECT_EQ(ReadBytes(target / "save.dat"), "the player's");
+    EXPECT_EQ(ReadBytes(target / "game.exe"), "exe");
+}
+
 // A RegistryKey without a name of its own ("\\") would have the
 // uninstallation delete all of Software: such settings install nothing.
 TEST_F(InstallRun, RegistryKeyWithoutANameOfItsOwnIsRefused) {

@@ -50,6 +50,7 @@ TEST_F(UninstallRun, RemovesWhatWasInstalledAndKeepsSaveData) {
     Put(neighbour, "theirs");
     settings.LoadFromFile(target / "install.dat");
     settings.AddInstalledFile("..\\qi-uninstall-neighbour.txt");
+    settings.AddInstalledFile("SAVE.DAT");  // the save data is only deleted when the player asks
     settings.SaveToFile(target / "install.dat");
     // Another game under the same registry parent keeps its key.
     TQuorInstallSet sibling;

@@ -21,6 +21,8 @@
 namespace qi::platform {
 namespace {
 
+std::string AddSlash(const std::string& folder) { return !folder.empty() && folder.back() == '/' ? folder : folder + "/"; }
+
 std::string ListFile() { return posix::StateFolder() + "/pending-deletions.txt"; }
 
 // The start time of a process in clock ticks after boot; 0 when it is gone.
@@ -61,14 +63,22 @@ std::string FormatEntry(const Entry& entry) {
     return std::to_string(entry.pid) + " " + std::to_string(entry.start) + " " + entry.native + "\n";
 }
 
-void Delete(const std::string& native) {
+// The list only ever names the program's own temporary copies
+// ("~qinstall*.exe" files in the temporary folder): whatever else a
+// tampered list names stays where it is.
+bool IsOwnTemporaryCopy(const std::string& native) {
+    const size_t slash = native.rfind('/');
+    if (slash == std::string::npos) return false;
+    const std::string name = native.substr(slash + 1);
+    auto temporary = posix::HostPathIfValid(TempFolder());
     struct stat info;
-    if (lstat(native.c_str(), &info) != 0) return;
-    if (S_ISDIR(info.st_mode)) {
-        rmdir(native.c_str());  // as on Windows, only an empty folder goes
-    } else {
-        unlink(native.c_str());
-    }
+    return temporary && native.substr(0, slash + 1) == AddSlash(*temporary) && name.rfind("~qinstall", 0) == 0 &&
+           name.size() >= 13 && name.compare(name.size() - 4, 4, ".exe") == 0 && lstat(native.c_str(), &info) == 0 &&
+           S_ISREG(info.st_mode);
+}
+
+void Delete(const std::string& native) {
+    if (IsOwnTemporaryCopy(native)) unlink(native.c_str());
 }
 
 }  // namespace
