@@ -77,7 +77,7 @@ for manager in openbox none; do
     picture=$out/$manager-$pages-$(page_name "$page").png
     focus "$wizard"  # raised over a folder window the installation opened
     shoot "$picture"
-    check_button_texts "$manager: page $pages ($page)" "$wizard" "$picture"
+    check_button_texts "$manager: page $pages ($page)" "$wizard" "$picture" "$(page_name "$page")"
     [ "$manager" = openbox ] && [ $pages = 1 ] && check_dialog_frame "the wizard" "$wizard"
     # The copy page turns by itself; a key there would press its abort
     # button.
