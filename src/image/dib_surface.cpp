@@ -4,68 +4,21 @@
 #include <cstring>
 #include <string>
 
-#include "base/little_endian.h"
+#include "image/pixel_access.h"
 #include "platform/error.h"
 
 namespace qi {
+
+using pixels::ByBits;
+using pixels::Get;
+using pixels::kBayer;
+using pixels::Put;
 
 namespace {
 
 // Pixel memory of one surface stays below this; larger sizes are refused
 // before anything is allocated.
 constexpr int64_t kMaxSurfaceBytes = int64_t{1} << 30;
-
-constexpr uint8_t kBayer[4][4] = {{0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
-
-template <int Bits>
-inline uint32_t Get(const uint8_t* row, int x) {
-    if constexpr (Bits == 1) {
-        return (row[x >> 3] >> (7 - (x & 7))) & 1u;
-    } else if constexpr (Bits == 4) {
-        return (x & 1) ? row[x >> 1] & 0x0Fu : row[x >> 1] >> 4;
-    } else if constexpr (Bits == 8) {
-        return row[x];
-    } else {
-        return LoadLe<uint32_t, Bits / 8>(row + Bits / 8 * x);
-    }
-}
-
-template <int Bits>
-inline void Put(uint8_t* row, int x, uint32_t v) {
-    if constexpr (Bits == 1) {
-        uint8_t bit = static_cast<uint8_t>(0x80 >> (x & 7));
-        if (v & 1) {
-            row[x >> 3] |= bit;
-        } else {
-            row[x >> 3] &= static_cast<uint8_t>(~bit);
-        }
-    } else if constexpr (Bits == 4) {
-        uint8_t& b = row[x >> 1];
-        if (x & 1) {
-            b = static_cast<uint8_t>((b & 0xF0) | (v & 0x0F));
-        } else {
-            b = static_cast<uint8_t>((b & 0x0F) | (v & 0x0F) << 4);
-        }
-    } else if constexpr (Bits == 8) {
-        row[x] = static_cast<uint8_t>(v);
-    } else {
-        StoreLe<uint32_t, Bits / 8>(row + Bits / 8 * x, v);
-    }
-}
-
-// Runs body.template operator()<Bits>() for the surface's storage bit count.
-template <typename Body>
-void ByBits(int bitCount, Body&& body) {
-    switch (bitCount) {
-        case 1: body.template operator()<1>(); break;
-        case 4: body.template operator()<4>(); break;
-        case 8: body.template operator()<8>(); break;
-        case 16: body.template operator()<16>(); break;
-        case 24: body.template operator()<24>(); break;
-        case 32: body.template operator()<32>(); break;
-        default: break;
-    }
-}
 
 inline bool IsTrans(uint32_t pixel, int32_t transValue) {
     return transValue >= 0 && pixel == static_cast<uint32_t>(transValue);
@@ -270,43 +223,6 @@ uint32_t TDIBSurface::PixelToColor(uint32_t value, bool fillLowBits) const {
     return r | g << 8 | b << 16;
 }
 
-void TDIBSurface::SetBitCount(int bitCount) {
-    if (bitCount == LogicalBitCount()) return;
-    TDIBSurface converted;
-    std::memcpy(converted.ColorTable, ColorTable, sizeof ColorTable);
-    converted.SetSize(width_, height_, bitCount);
-    if (bitCount_ <= 8) {
-        // From a palette: one conversion per colour-table entry, then rows.
-        uint32_t values[256];
-        for (int i = 0; i < (1 << bitCount_); ++i) {
-            uint32_t c = PixelToColor(static_cast<uint32_t>(i));
-            values[i] = converted.ColorToPixel(c & 0xFF, c >> 8 & 0xFF, c >> 16 & 0xFF);
-        }
-        ByBits(bitCount_, [&]<int From>() {
-            ByBits(converted.bitCount_, [&]<int To>() {
-                for (int y = 0; y < height_; ++y) {
-                    const uint8_t* s = RowAt(y);
-                    uint8_t* d = converted.RowAt(y);
-                    for (int x = 0; x < width_; ++x) Put<To>(d, x, values[Get<From>(s, x)]);
-                }
-            });
-        });
-    } else {
-        for (int y = 0; y < height_; ++y) {
-            for (int x = 0; x < width_; ++x) {
-                uint32_t c = PixelToColor(Pixel(x, y));
-                converted.SetPixel(x, y, converted.ColorToPixel(c & 0xFF, c >> 8 & 0xFF, c >> 16 & 0xFF));
-            }
-        }
-    }
-    bits_.swap(converted.bits_);
-    bitCount_ = converted.bitCount_;
-    widthBytes_ = converted.widthBytes_;
-    redMask_ = converted.redMask_;
-    greenMask_ = converted.greenMask_;
-    blueMask_ = converted.blueMask_;
-}
-
 void TDIBSurface::AssignSurface(const TDIBSurface& source) {
     if (&source == this) return;
     bits_ = source.bits_;
@@ -326,8 +242,23 @@ void TDIBSurface::AssignSurface(const TDIBSurface& source) {
     }
 }
 
+void TDIBSurface::SwapPixels(TDIBSurface& other) {
+    bits_.swap(other.bits_);
+    std::swap(width_, other.width_);
+    std::swap(height_, other.height_);
+    std::swap(bitCount_, other.bitCount_);
+    std::swap(widthBytes_, other.widthBytes_);
+    std::swap(redMask_, other.redMask_);
+    std::swap(greenMask_, other.greenMask_);
+    std::swap(blueMask_, other.blueMask_);
+}
+
 bool TDIBSurface::ClipDraw(int& x, int& y, TRect& r, const TDIBSurface& source) const {
-    if (source.bitCount_ != bitCount_ || bitCount_ == 0) return false;
+    return source.bitCount_ == bitCount_ && ClipTo(x, y, r, source);
+}
+
+bool TDIBSurface::ClipTo(int& x, int& y, TRect& r, const TDIBSurface& source) const {
+    if (bitCount_ == 0 || source.bitCount_ == 0) return false;
     // The source rectangle is first cut to the source; what is cut off at
     // the left or top moves the destination with it.
     if (r.Left < 0) { x -= r.Left; r.Left = 0; }

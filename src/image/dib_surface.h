@@ -6,6 +6,7 @@
 // the results are the same on every system.
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace qi {
@@ -18,6 +19,17 @@ struct TRect {
 struct TRGBQuad {
     uint8_t Blue = 0, Green = 0, Red = 0, Reserved = 0;
 };
+
+// How ReduceColors builds its palette: a fixed uniform palette, an octree,
+// or a median cut that splits the fullest box at its median, or the box of
+// the largest squared error where the error is smallest.
+enum class TReduceMethod { Fast = 0, Octree = 1, MedianCut = 2, MedianCutVariance = 3 };
+enum class TDither { None, Ordered, ErrorDiffusion };
+
+// Picture files by extension: ".tga", ".ico", ".cur", ".png", anything else
+// a bitmap.
+enum class TImageFormat { Bitmap, Targa, Icon, Cursor, Png };
+TImageFormat ImageFormatOf(const std::string& fileName);
 
 class TDIBSurface {
 public:
@@ -96,13 +108,53 @@ public:
 
     // Size, format, colour table, pixels and Mask of another surface.
     void AssignSurface(const TDIBSurface& source);
+    // Copies a source of any bit count, converting each colour (to 8 bits or
+    // less through the nearest colour-table entry); the Mask is not copied.
+    void DrawConverted(int x, int y, const TDIBSurface& source);
+
+    // Mirror the pixels and the Mask left to right, or top to bottom.
+    void FlipHorizontal();
+    void FlipVertical();
+
+    // Distinct colours of the pixels (the fourth byte of 32-bit pixels and
+    // the unused bit of 15-bit pixels do not count).
+    int64_t CountColors() const;
+    // Those colours, in the order of their raw values (colour-table order at
+    // 8 bits or less).
+    std::vector<TRGBQuad> GetUsedColors() const;
+    // A colour-table index that no pixel uses; -1 when there is none or the
+    // surface has more than 8 bits.
+    int FindUnusedIndex() const;
+
+    // Changes the bit count, with at most `colors` colours (0: what the bit
+    // count holds; at 8 bits or less the palette is built by the method). A
+    // picture with no more colours than asked keeps them exactly, except with
+    // the fast method's fixed palette. The Mask stays.
+    void ReduceColors(TReduceMethod method, int bitCount, TDither dither, int colors);
+
+    // The fourth byte of a 32-bit surface becomes the Mask, unless every one
+    // is 0 (a format that leaves it unused); false when nothing was taken.
+    bool TakeMaskFromAlpha();
+    // The Mask (opaque without one) becomes the fourth byte of a 32-bit surface.
+    void PutMaskIntoAlpha();
+
+    // Pictures by format; Error on a damaged file. alphaMask: the file's
+    // alpha becomes the Mask; imageIndex chooses in icon and cursor files.
+    void LoadFromBytes(const std::string& bytes, TImageFormat format, bool alphaMask = true, int imageIndex = 0);
+    std::string SaveToBytes(TImageFormat format) const;
+    // The same by the file name's extension.
+    void LoadFromFile(const std::string& fileName, bool alphaMask = true, int imageIndex = 0);
+    void SaveToFile(const std::string& fileName) const;
 
     // Ordered-dither cells: DitherLevels[k][r][c] is set for k + 1 of 16 cells.
     static const bool DitherLevels[16][4][4];
 
 private:
-    // Clips the destination; false when nothing is left.
+    // Clips the destination; false when nothing is left (or the bit counts
+    // differ: ClipDraw only).
     bool ClipDraw(int& x, int& y, TRect& r, const TDIBSurface& source) const;
+    bool ClipTo(int& x, int& y, TRect& r, const TDIBSurface& source) const;
+    void SwapPixels(TDIBSurface& other);
     uint8_t* RowAt(int y) { return bits_.data() + static_cast<size_t>(height_ - 1 - y) * widthBytes_; }
     const uint8_t* RowAt(int y) const {
         return bits_.data() + static_cast<size_t>(height_ - 1 - y) * widthBytes_;
