@@ -202,4 +202,17 @@ RgbaImage RgbaFromSurface(const TDIBSurface& s) {
     return image;
 }
 
+void SurfaceFromRgba(const RgbaImage& image, TDIBSurface& out) {
+    out.MakeEmpty();
+    out.SetSize(image.Width, image.Height, 24);
+    if (image.HasAlpha) out.EnsureMask();
+    for (int y = 0; y < image.Height; ++y) {
+        for (int x = 0; x < image.Width; ++x) {
+            const uint8_t* p = image.Pixels.data() + (static_cast<size_t>(y) * image.Width + x) * 4;
+            out.SetPixel(x, y, static_cast<uint32_t>(p[0]) << 16 | p[1] << 8 | p[2]);
+            if (image.HasAlpha) out.Mask->SetPixel(x, y, p[3]);
+        }
+    }
+}
+
 }  // namespace qi

@@ -24,5 +24,7 @@ RgbaImage DecodePng(const std::string& bytes);
 std::string EncodePng(const RgbaImage& image);
 // The surface's colours; its mask, when it has one, as alpha.
 RgbaImage RgbaFromSurface(const TDIBSurface& surface);
+// A 24-bit surface of the picture; its alpha, when it has one, as the Mask.
+void SurfaceFromRgba(const RgbaImage& image, TDIBSurface& out);
 
 }  // namespace qi

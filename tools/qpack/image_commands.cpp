@@ -190,15 +190,7 @@ int Create(const std::vector<std::string>& args) {
         throw UsageError("an image with alpha needs --version 100 or later for its mask");
     }
     qi::TDIBSurface pixels;
-    pixels.SetSize(png.Width, png.Height, 24);
-    if (png.HasAlpha) pixels.EnsureMask();
-    for (int y = 0; y < png.Height; ++y) {
-        for (int x = 0; x < png.Width; ++x) {
-            const uint8_t* p = png.Pixels.data() + (static_cast<size_t>(y) * png.Width + x) * 4;
-            pixels.SetPixel(x, y, static_cast<uint32_t>(p[0]) << 16 | p[1] << 8 | p[2]);
-            if (png.HasAlpha) pixels.Mask->SetPixel(x, y, p[3]);
-        }
-    }
+    qi::SurfaceFromRgba(png, pixels);
     qi::VexaFrameData frame;
     frame.Name = "frame";
     frame.Width = png.Width;
