@@ -45,6 +45,23 @@ std::vector<TRGBQuad> UniformPalette(int colors) {
     return palette;
 }
 
+// Ordered dithering spreads colours by about the distance between
+// neighbouring entries: their mean distance to the nearest other entry.
+int Spread(const std::vector<TRGBQuad>& entries) {
+    if (entries.size() < 2) return 0;
+    double sum = 0;
+    for (const TRGBQuad& a : entries) {
+        int nearest = -1;
+        for (const TRGBQuad& b : entries) {
+            int dr = a.Red - b.Red, dg = a.Green - b.Green, db = a.Blue - b.Blue;
+            int d = dr * dr + dg * dg + db * db;
+            if (&a != &b && (nearest < 0 || d < nearest)) nearest = d;
+        }
+        sum += std::sqrt(static_cast<double>(nearest));
+    }
+    return static_cast<int>(sum / static_cast<double>(entries.size()));
+}
+
 template <typename Quantizer>
 std::vector<TRGBQuad> Quantize(const TDIBSurface& s, Quantizer quantizer) {
     for (int y = 0; y < s.Height(); ++y) {
@@ -93,8 +110,7 @@ void TDIBSurface::ReduceColors(TReduceMethod method, int bitCount, TDither dithe
         }
         if (entries.empty()) entries.resize(1);
         TPaletteSearch search(entries.data(), static_cast<int>(entries.size()));
-        const int spread = static_cast<int>(256 / std::cbrt(static_cast<double>(entries.size())));
-        MapColors(*this, target, dither, spread, [&](int& r, int& g, int& b) {
+        MapColors(*this, target, dither, dither == TDither::Ordered ? Spread(entries) : 0, [&](int& r, int& g, int& b) {
             int index = search.Nearest(r, g, b);
             const TRGBQuad& e = entries[static_cast<size_t>(index)];
             r = e.Red, g = e.Green, b = e.Blue;
