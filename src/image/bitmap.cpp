@@ -220,7 +220,7 @@ void ReadBitmap(const std::string& bytes, TDIBSurface& out, bool alphaMask) {
 std::string WriteBitmap(const TDIBSurface& source) {
     TDIBSurface s;
     s.AssignSurface(source);
-    if (s.Mask) {
+    if (s.BitCount() >= 24 && s.Mask) {
         s.SetBitCount(32);
         s.PutMaskIntoAlpha();
     }

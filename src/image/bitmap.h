@@ -38,7 +38,8 @@ void AppendDib(std::string& out, const TDIBSurface& s, int heightFactor);
 
 // A ".bmp" file; alphaMask: a 32-bit picture's alpha becomes the Mask.
 void ReadBitmap(const std::string& bytes, TDIBSurface& out, bool alphaMask);
-// A surface with a Mask is written at 32 bits, the Mask as the alpha.
+// A 24- or 32-bit surface with a Mask is written at 32 bits, the Mask as
+// the alpha; the others keep their bit count (and lose the Mask).
 std::string WriteBitmap(const TDIBSurface& source);
 
 }  // namespace qi

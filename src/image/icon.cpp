@@ -100,7 +100,19 @@ void ClearTransparent(TDIBSurface& s) {
     }
 }
 
-std::string BitmapImage(const TDIBSurface& source) {
+// Whether the Mask has values between transparent and opaque.
+bool SoftMask(const TDIBSurface& s) {
+    for (int y = 0; y < s.Height(); ++y) {
+        for (int x = 0; x < s.Width(); ++x) {
+            uint32_t m = s.Mask->Pixel(x, y);
+            if (m != 0 && m != 255) return true;
+        }
+    }
+    return false;
+}
+
+// The image as a bitmap with its AND mask; bits: the bit count written.
+std::string BitmapImage(const TDIBSurface& source, int& bits) {
     TDIBSurface s;
     s.AssignSurface(source);
     if (s.BitCount() == 16) s.SetBitCount(24);
@@ -108,11 +120,14 @@ std::string BitmapImage(const TDIBSurface& source) {
         s.EnsureMask();
         s.FillMaskOpaque();
     }
+    // A soft edge needs the alpha of 32 bits; the AND mask has one bit.
+    if (s.BitCount() == 24 && SoftMask(s)) s.SetBitCount(32);
     if (s.BitCount() == 32) {
         s.PutMaskIntoAlpha();
     } else {
         ClearTransparent(s);
     }
+    bits = s.BitCount();
     std::string out;
     AppendDib(out, s, 2);
     const int stride = static_cast<int>(TDIBSurface::RowBytes(s.Width(), 1));
@@ -169,8 +184,8 @@ std::string WriteIcon(const std::vector<TIconImage>& images, bool cursor) {
             throw Error("icon images are 1 to 256 pixels wide and high");
         }
         const bool png = s.Width() == kLargest || s.Height() == kLargest;
-        std::string blob = png ? EncodePng(RgbaFromSurface(s)) : BitmapImage(s);
-        const int bits = png ? 32 : s.BitCount() == 16 ? 24 : s.BitCount();
+        int bits = 32;
+        std::string blob = png ? EncodePng(RgbaFromSurface(s)) : BitmapImage(s, bits);
         directory.push_back(static_cast<char>(s.Width() & 0xFF));  // 256 is written 0
         directory.push_back(static_cast<char>(s.Height() & 0xFF));
         directory.push_back(static_cast<char>(bits <= 8 ? (1 << bits) & 0xFF : 0));

@@ -26,8 +26,9 @@ std::vector<TIconEntry> ReadIconDirectory(const std::string& bytes);
 // alpha of 32-bit and PNG images).
 void ReadIconImage(const std::string& bytes, int index, TDIBSurface& out);
 // Images of up to 256 x 256 pixels; 256-pixel ones are PNG-coded, the others
-// bitmaps of their own bit count (15 and 16 bits as 24), with an AND mask
-// where the Mask is below 128 and the pixel there set to 0.
+// bitmaps of their own bit count (15 and 16 bits as 24, 24 bits with a Mask
+// between 0 and 255 as 32), with an AND mask where the Mask is below 128
+// and, below 32 bits, the pixel there set to black.
 std::string WriteIcon(const std::vector<TIconImage>& images, bool cursor);
 
 }  // namespace qi

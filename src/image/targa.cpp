@@ -200,7 +200,7 @@ std::string WriteTarga(const TDIBSurface& source, bool runLength) {
     TDIBSurface s;
     s.AssignSurface(source);
     const int entries = s.BitCount() <= 8 ? 1 << s.BitCount() : 0;
-    if (s.Mask) {
+    if (s.BitCount() >= 24 && s.Mask) {
         s.SetBitCount(32);
         s.PutMaskIntoAlpha();
     } else if (s.LogicalBitCount() == 16) {
@@ -221,7 +221,7 @@ std::string WriteTarga(const TDIBSurface& source, bool runLength) {
     AppendLe(out, static_cast<uint32_t>(s.Width()), 2);
     AppendLe(out, static_cast<uint32_t>(s.Height()), 2);
     out.push_back(static_cast<char>(bits == 15 ? 16 : bits));
-    out.push_back(static_cast<char>(s.Mask ? 8 : 0));  // alpha bits; rows bottom-up
+    out.push_back(static_cast<char>(bits == 32 && s.Mask ? 8 : 0));  // alpha bits; rows bottom-up
     for (int i = 0; i < (bits == 8 ? entries : 0); ++i) {
         const TRGBQuad& c = s.ColorTable[i];
         out += {static_cast<char>(c.Blue), static_cast<char>(c.Green), static_cast<char>(c.Red)};

@@ -73,6 +73,11 @@ TEST(Codecs, MasksTravelAsAlpha) {
     ExpectSameColors(original, back, true);
     ReadBitmap(WriteBitmap(original), back, false);
     EXPECT_FALSE(back.Mask);
+    // A palette keeps its bit count: the Mask has no place there.
+    original.ReduceColors(TReduceMethod::Octree, 8, TDither::None, 0);
+    ReadBitmap(WriteBitmap(original), back, true);
+    EXPECT_EQ(back.BitCount(), 8);
+    EXPECT_FALSE(back.Mask);
 }
 
 TEST(Codecs, IconsHoldSeveralImagesWithTheirMasks) {
@@ -109,6 +114,12 @@ TEST(Codecs, IconsHoldSeveralImagesWithTheirMasks) {
     large.FillMaskOpaque();
     ExpectSameColors(large, back, true);
     EXPECT_THROW(ReadIconImage(file, 5, back), Error);
+    // A soft edge at 24 bits is kept as 32-bit alpha.
+    images[2].Mask->SetPixel(1, 1, 128);
+    const std::string soft = WriteIcon({{&images[2], 0, 0}}, false);
+    EXPECT_EQ(ReadIconDirectory(soft)[0].BitCount, 32);
+    ReadIconImage(soft, 0, back);
+    EXPECT_EQ(back.Mask->Pixel(1, 1), 128u);
 
     // A cursor keeps its hotspot; the pixels under the transparent part are
     // written black so that they leave the screen unchanged.
@@ -211,13 +222,17 @@ TEST(Codecs, DamagedFilesAreRefusedSafely) {
     Pattern(s, 9, 4, 8);
     s.EnsureMask();
     TDIBSurface back;
-    for (const std::string& file : {WriteTarga(s), WriteTarga(s, false), WriteBitmap(s), WriteIcon({{&s, 0, 0}}, false)}) {
+    using Reader = void (*)(const std::string&, TDIBSurface&);
+    const std::pair<std::string, Reader> files[] = {
+        {WriteTarga(s), [](const std::string& b, TDIBSurface& o) { ReadTarga(b, o, true); }},
+        {WriteTarga(s, false), [](const std::string& b, TDIBSurface& o) { ReadTarga(b, o, true); }},
+        {WriteBitmap(s), [](const std::string& b, TDIBSurface& o) { ReadBitmap(b, o, true); }},
+        {WriteIcon({{&s, 0, 0}}, false), [](const std::string& b, TDIBSurface& o) { ReadIconImage(b, 0, o); }},
+    };
+    for (const auto& [file, read] : files) {
         for (size_t cut = 0; cut < file.size(); ++cut) {
-            std::string part = file.substr(0, cut);
             try {
-                if (file[0] == 'B') ReadBitmap(part, back, true);
-                else if (file[2] == 1) ReadIconImage(part, 0, back);
-                else ReadTarga(part, back, true);
+                read(file.substr(0, cut), back);
             } catch (const Error&) {
             }
         }

@@ -22,16 +22,6 @@ namespace {
 bool IsSentinel(const qi::TVrFile& item) { return item.Name() == qi::kEOFEntryName; }
 bool IsReplaced(const qi::TVrFile& item) { return !item.Name().empty() && item.Name()[0] == '/'; }
 
-// Runs a core operation, turning its errors into bad input naming file.
-template <typename Action>
-auto Guarded(const std::string& file, Action action) {
-    try {
-        return action();
-    } catch (const qi::Error& e) {
-        throw InputError(file, Printable(e.what()));
-    }
-}
-
 // Opens an archive file or an executable carrying one; a folder or a
 // missing file is bad input here.
 void OpenArchive(qi::TVrFileCollection& archive, const std::string& argument) {

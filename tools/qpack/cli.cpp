@@ -1,6 +1,7 @@
 #include "cli.h"
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "platform/platform.h"
 #include "streams/stream.h"
@@ -46,6 +47,25 @@ std::string ReadWholeFile(const std::string& argument) {
 void WriteStdout(const std::string& bytes) {
     std::fwrite(bytes.data(), 1, bytes.size(), stdout);
     std::fflush(stdout);
+}
+
+void WriteWholeFile(const std::string& argument, const std::string& bytes) {
+    Guarded(argument, [&] {
+        qi::TMemoryStream m;
+        m.Bytes().assign(bytes.begin(), bytes.end());
+        m.SaveToFile(CorePath(argument));
+    });
+}
+
+int32_t IntOption(const std::vector<std::string>& args, size_t& i, long lo, long hi) {
+    if (i + 1 >= args.size()) throw UsageError(args[i] + " needs a number");
+    const std::string& text = args[++i];
+    char* end = nullptr;
+    long value = std::strtol(text.c_str(), &end, 0);
+    if (text.empty() || *end != '\0' || value < lo || value > hi) {
+        throw UsageError("'" + text + "' is not a valid value for " + args[i - 1]);
+    }
+    return static_cast<int32_t>(value);
 }
 
 }  // namespace qpack

@@ -1,9 +1,12 @@
 #pragma once
 // What every qpack command shares: its arguments, the two kinds of failure
 // and the exit codes they map to.
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+#include "platform/error.h"
 
 namespace qpack {
 
@@ -42,5 +45,20 @@ std::string CorePath(const std::string& argument);
 std::string Printable(const std::string& cp932);
 std::string ReadWholeFile(const std::string& argument);
 void WriteStdout(const std::string& bytes);
+// Writes a whole file; a failure is bad input naming it.
+void WriteWholeFile(const std::string& argument, const std::string& bytes);
+
+// Runs a core operation, turning its errors into bad input naming file.
+template <typename Action>
+auto Guarded(const std::string& file, Action action) {
+    try {
+        return action();
+    } catch (const qi::Error& e) {
+        throw InputError(file, Printable(e.what()));
+    }
+}
+
+// The number after option args[i] (which i then points at), lo .. hi.
+int32_t IntOption(const std::vector<std::string>& args, size_t& i, long lo, long hi);
 
 }  // namespace qpack

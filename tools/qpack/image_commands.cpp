@@ -1,42 +1,13 @@
-// qpack image info | render | create
+// qpack image info | render | create (convert: image_convert.cpp)
 #include <cstdio>
-#include <cstdlib>
 
 #include "cli.h"
 #include "image/jpeg_codec.h"
-#include "image/vexa.h"
-#include "image/vexa_writer.h"
 #include "image/png.h"
+#include "pictures.h"
 
 namespace qpack {
 namespace {
-
-template <typename Action>
-auto Guarded(const std::string& file, Action action) {
-    try {
-        return action();
-    } catch (const qi::Error& e) {
-        throw InputError(file, Printable(e.what()));
-    }
-}
-
-int32_t IntOption(const std::vector<std::string>& args, size_t& i, long lo, long hi) {
-    if (i + 1 >= args.size()) throw UsageError(args[i] + " needs a number");
-    const std::string& text = args[++i];
-    char* end = nullptr;
-    long value = std::strtol(text.c_str(), &end, 0);
-    if (text.empty() || *end != '\0' || value < lo || value > hi) {
-        throw UsageError("'" + text + "' is not a valid value for " + args[i - 1]);
-    }
-    return static_cast<int32_t>(value);
-}
-
-void LoadImage(qi::TVexaFrameList& list, const std::string& file, bool firstOnly, bool keepLayers) {
-    std::string bytes = ReadWholeFile(file);
-    qi::TMemoryStream stream;
-    stream.Bytes().assign(bytes.begin(), bytes.end());
-    Guarded(file, [&] { list.LoadFromStream(stream, firstOnly, false, keepLayers); });
-}
 
 const char* StorageName(uint8_t mode) {
     switch (mode) {
@@ -60,8 +31,12 @@ int Info(const std::vector<std::string>& args) {
         }
     }
     if (files.size() != 1) throw UsageError("info takes one FILE");
+    if (!IsLayered(files[0])) {
+        WriteStdout(PictureInfo(files[0]));
+        return kExitOk;
+    }
     qi::TVexaFrameList list(seed);
-    LoadImage(list, files[0], false, true);
+    LoadLayered(list, files[0], false, true);
     const qi::TVexaHeader& h = list.Header;
     std::string out;
     char line[512];
@@ -90,16 +65,6 @@ int Info(const std::vector<std::string>& args) {
     return kExitOk;
 }
 
-void WriteFile(const std::string& argument, const std::string& bytes) {
-    try {
-        qi::TMemoryStream m;
-        m.Bytes().assign(bytes.begin(), bytes.end());
-        m.SaveToFile(CorePath(argument));
-    } catch (const qi::Error& e) {
-        throw InputError(argument, Printable(e.what()));
-    }
-}
-
 int Render(const std::vector<std::string>& args) {
     int32_t seed = 0, frameIndex = 0;
     bool allFrames = false;
@@ -120,14 +85,9 @@ int Render(const std::vector<std::string>& args) {
     if (files.size() != 2) throw UsageError("render takes FILE and OUT");
     // Frame 0 alone is decoded as the setup program decodes its title image.
     qi::TVexaFrameList list(seed);
-    LoadImage(list, files[0], frameIndex == 0 && !allFrames, false);
-    if (frameIndex >= list.Count()) {
-        throw InputError(files[0], "there is no frame " + std::to_string(frameIndex) + " (the image has " +
-                                       std::to_string(list.Count()) + ")");
-    }
-    const qi::TDIBSurface& s = list.GetFrame(frameIndex).Surface;
-    if (s.Width() == 0 || s.Height() == 0) throw InputError(files[0], "the frame has no pixels");
-    WriteFile(files[1], qi::EncodePng(qi::RgbaFromSurface(s)));
+    LoadLayered(list, files[0], frameIndex == 0 && !allFrames, false);
+    const qi::TDIBSurface& s = LayeredFrame(list, files[0], frameIndex);
+    WriteWholeFile(files[1], qi::EncodePng(qi::RgbaFromSurface(s)));
     return kExitOk;
 }
 
@@ -170,7 +130,7 @@ int Create(const std::vector<std::string>& args) {
             files.push_back(args[i]);
         }
     }
-    if (files.size() != 2) throw UsageError("create takes IN.png and OUT.vxa");
+    if (files.size() != 2) throw UsageError("create takes IN and OUT.vxa");
     o.Scrambled = scrambled;
     bool modern = o.Version >= 103;
     if (!modern && (o.StorageMode != qi::kVexaZlib || o.TileWidth > 0 || scrambled)) {
@@ -179,31 +139,13 @@ int Create(const std::vector<std::string>& args) {
     if (o.StorageMode == qi::kVexaJpeg && !qi::JpegSupported()) {
         throw UsageError("JPEG storage is not supported in this build");
     }
-    qi::RgbaImage png;
-    try {
-        png = qi::DecodePng(ReadWholeFile(files[0]));
-    } catch (const std::runtime_error& e) {
-        if (dynamic_cast<const InputError*>(&e)) throw;
-        throw InputError(files[0], e.what());
-    }
-    if (png.HasAlpha && o.Version < 100) {
+    qi::TDIBSurface pixels;
+    LoadPicture(files[0], 0, pixels);
+    if (pixels.Mask && o.Version < 100) {
         throw UsageError("an image with alpha needs --version 100 or later for its mask");
     }
-    qi::TDIBSurface pixels;
-    qi::SurfaceFromRgba(png, pixels);
-    qi::VexaFrameData frame;
-    frame.Name = "frame";
-    frame.Width = png.Width;
-    frame.Height = png.Height;
-    frame.BitCount = 24;
-    qi::VexaLayerData layer;
-    layer.Name = "layer";
-    layer.Pixels = &pixels;
-    layer.AlphaEnabled = png.HasAlpha ? 1 : 0;
-    frame.Layers.push_back(layer);
-    qi::TMemoryStream out;
-    Guarded(files[1], [&] { qi::WriteVexaImage(out, o, {frame}); });
-    WriteFile(files[1], std::string(out.Bytes().begin(), out.Bytes().end()));
+    pixels.SetBitCount(24);
+    WriteWholeFile(files[1], Guarded(files[1], [&] { return LayeredImage(pixels, o); }));
     return kExitOk;
 }
 
@@ -211,10 +153,12 @@ int Create(const std::vector<std::string>& args) {
 
 const std::vector<Command>& ImageCommands() {
     static const std::vector<Command> commands = {
-        {"image info", "[--seed N] FILE.vxa",
-         "Prints the layered image's version, header fields and, per frame, its name,\n"
-         "size, bit count and layers (name, visible, opacity, transparent value,\n"
-         "alpha and mask). --seed gives the seed of a scrambled image.\n",
+        {"image info", "[--seed N] FILE",
+         "Of a layered image (.vxa): its version, header fields and, per frame, its\n"
+         "name, size, bit count and layers (name, visible, opacity, transparent value,\n"
+         "alpha and mask); --seed gives the seed of a scrambled image. Of a picture\n"
+         "(.png, .tga, .bmp): its format, size and bit count; of an icon or cursor\n"
+         "(.ico, .cur): one line \"NNN : W x H  B bpp\" per image.\n",
          Info},
         {"image render", "FILE.vxa OUT.png [--seed N] [--frame K] [--all-frames]",
          "Writes the composite of frame K (0 when not given) as an 8-bit RGB PNG, or\n"
@@ -222,12 +166,27 @@ const std::vector<Command>& ImageCommands() {
          "program decodes a title image; --all-frames, or K above 0, loads every\n"
          "frame first. Palette and 15- or 16-bit colours are widened to 8 bits.\n",
          Render},
-        {"image create", "IN.png OUT.vxa [--storage raw|zlib|jpeg] [--tile WxH] [--scramble SEED] [--version V]",
-         "Writes a one-frame, one-layer 24-bit image from a PNG; its alpha channel\n"
-         "becomes the layer's mask with alpha enabled. Storage zlib (default), raw or\n"
-         "jpeg; --tile stores tiles of W x H pixels; --scramble permutes the rows or\n"
-         "tile tables with SEED; --version (default 106) picks the format version.\n",
+        {"image create", "IN OUT.vxa [--storage raw|zlib|jpeg] [--tile WxH] [--scramble SEED] [--version V]",
+         "Writes a one-frame, one-layer 24-bit image from a picture (png, tga, bmp,\n"
+         "ico, cur or vxa); its alpha becomes the layer's mask with alpha enabled.\n"
+         "Storage zlib (default), raw or jpeg; --tile stores tiles of W x H pixels;\n"
+         "--scramble permutes the rows or tile tables with SEED; --version (default\n"
+         "106) picks the format version.\n",
          Create},
+        {"image convert", "IN OUT [--bits N] [--colors N] [--method octree|median|median2|fast] "
+                          "[--dither [ordered|diffusion]] [--flip h|v] [--image N]",
+         "Converts between the picture files png, tga, bmp, ico, cur and vxa (a one-layer\n"
+         "layered image), chosen by their extensions; alpha goes along as alpha or mask.\n"
+         "--image N takes image N of an icon or cursor file, or frame N of a layered\n"
+         "image. --flip h or v mirrors the picture (both may be given). --bits sets the\n"
+         "bit count (1, 4, 8, 15, 16, 24, 32); --colors N keeps at most N colours (with\n"
+         "no --bits, a palette just large enough). A palette is built by --method:\n"
+         "octree (default), median (median cut), median2 (median cut by squared\n"
+         "error) or fast (a fixed palette); a picture that has no more colours than\n"
+         "asked keeps them exactly. --dither spreads the error to the neighbours, or\n"
+         "with \"ordered\" uses the 4 x 4 ordered pattern. Icons hold images of at\n"
+         "most 256 x 256 pixels.\n",
+         Convert},
     };
     return commands;
 }
