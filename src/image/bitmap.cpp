@@ -148,9 +148,9 @@ size_t ReadDibPixels(const TDibHeader& h, const uint8_t* data, size_t size, cons
     const int64_t available = static_cast<int64_t>(pixelBytes);
     if (runLength && h.TopDown) in.Fail("top-down run-length bitmap");
     // Run-length data packs at most 255 pixels into two bytes.
-    if (runLength ? int64_t{h.Width} * h.Height / 128 > available + 1 : stride * h.Height > available) {
-        in.Fail("cut short");
-    }
+    const bool fits = runLength ? int64_t{h.Width} * h.Height / 128 <= available + 1
+                                : stride <= available && h.Height <= available / stride;
+    if (!fits) in.Fail("cut short");
     out.MakeEmpty();
     out.SetSize(h.Width, h.Height, SurfaceBits(h));
     if (h.BitCount <= 8) {

@@ -29,27 +29,6 @@ def chunk(t, d): return struct.pack('>I', len(d)) + t + d + struct.pack('>I', zl
 open('smooth.png', 'wb').write(b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', struct.pack('>IIBBBBB', 32, 16, 8, 2, 0, 0, 0))
                                + chunk(b'IDAT', zlib.compress(rows)) + chunk(b'IEND', b''))
 PY
-# pixels FILE: the unfiltered rows of a PNG written without filters.
-same_pixels() {  # same_pixels NAME A.png B.png [TOLERANCE]
-  if python3 - "$2" "$3" "${4:-0}" <<'PY'
-import sys, zlib, struct
-def rows(name):
-    data = open(name, 'rb').read()
-    pos, idat, hdr = 8, b'', None
-    while pos < len(data):
-        n, t = struct.unpack('>I4s', data[pos:pos + 8])
-        if t == b'IHDR': hdr = data[pos + 8:pos + 8 + 13]
-        if t == b'IDAT': idat += data[pos + 8:pos + 8 + n]
-        pos += 12 + n
-    return hdr, zlib.decompress(idat)
-(ha, a), (hb, b) = rows(sys.argv[1]), rows(sys.argv[2])
-tol = int(sys.argv[3])
-ok = ha == hb and len(a) == len(b) and all(abs(x - y) <= tol for x, y in zip(a, b))
-sys.exit(0 if ok else 1)
-PY
-  then echo "ok: $1"; else fail "$1"; fi
-}
-
 for storage in raw zlib; do
   for extra in "" "--tile 8x5" "--scramble 4242" "--tile 16x16 --scramble 7"; do
     for src in rgb rgba; do
