@@ -15,6 +15,10 @@ namespace qi {
 
 namespace {
 
+// The largest palette built: its ordered-dither spread compares every pair
+// of entries.
+constexpr int kMaxPalette = 4096;
+
 uint8_t Level(int i, int levels) { return static_cast<uint8_t>(levels > 1 ? i * 255 / (levels - 1) : 0); }
 
 // The fast method's fixed palette: a grey ramp below 8 colours, else evenly
@@ -90,7 +94,7 @@ void TDIBSurface::ReduceColors(TReduceMethod method, int bitCount, TDither dithe
     target.SetSize(width_, height_, bitCount);  // refuses a bad bit count
     const bool palette = target.bitCount_ <= 8;
     if (palette && colors == 0) colors = 1 << target.bitCount_;
-    if (colors < 0 || (palette && colors > (1 << target.bitCount_))) {
+    if (colors < 0 || colors > kMaxPalette || (palette && colors > (1 << target.bitCount_))) {
         throw Error(std::to_string(colors) + " colours do not fit " + std::to_string(bitCount) + " bits");
     }
     if (colors == 0) {

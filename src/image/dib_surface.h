@@ -127,7 +127,8 @@ public:
     int FindUnusedIndex() const;
 
     // Changes the bit count, with at most `colors` colours (0: what the bit
-    // count holds; at 8 bits or less the palette is built by the method). A
+    // count holds; up to 4096; at 8 bits or less the palette is built by the
+    // method, above 8 bits only when colours are given). A
     // picture with no more colours than asked keeps them exactly, except with
     // the fast method's fixed palette. The Mask stays.
     void ReduceColors(TReduceMethod method, int bitCount, TDither dither, int colors);

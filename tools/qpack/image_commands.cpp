@@ -179,13 +179,14 @@ const std::vector<Command>& ImageCommands() {
          "layered image), chosen by their extensions; alpha goes along as alpha or mask.\n"
          "--image N takes image N of an icon or cursor file, or frame N of a layered\n"
          "image. --flip h or v mirrors the picture (both may be given). --bits sets the\n"
-         "bit count (1, 4, 8, 15, 16, 24, 32); --colors N keeps at most N colours (with\n"
-         "no --bits, a palette just large enough). A palette is built by --method:\n"
-         "octree (default), median (median cut), median2 (median cut by squared\n"
-         "error) or fast (a fixed palette); a picture that has no more colours than\n"
-         "asked keeps them exactly. --dither spreads the error to the neighbours, or\n"
-         "with \"ordered\" uses the 4 x 4 ordered pattern. Icons hold images of at\n"
-         "most 256 x 256 pixels.\n",
+         "bit count (1, 4, 8, 15, 16, 24, 32); --colors N (up to 4096) keeps at most N\n"
+         "colours (with no --bits, a palette just large enough). A palette is built by\n"
+         "--method: octree (default), median (median cut), median2 (median cut by\n"
+         "squared error) or fast (a fixed palette); a picture that has no more colours\n"
+         "than asked keeps them exactly. --dither spreads the error to the neighbours,\n"
+         "or with \"ordered\" uses the 4 x 4 ordered pattern. Targa and bitmap files\n"
+         "keep a mask as alpha at 24 and 32 bits only; icons hold images of at most\n"
+         "256 x 256 pixels.\n",
          Convert},
     };
     return commands;

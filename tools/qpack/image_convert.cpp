@@ -34,7 +34,7 @@ ConvertOptions ParseOptions(const std::vector<std::string>& args, std::vector<st
                 throw UsageError("--bits takes 1, 4, 8, 15, 16, 24 or 32");
             }
         } else if (a == "--colors") {
-            o.Colors = IntOption(args, i, 1, 1 << 24);
+            o.Colors = IntOption(args, i, 1, 4096);
         } else if (a == "--method") {
             if (i + 1 >= args.size()) throw UsageError("--method needs octree, median, median2 or fast");
             o.Method = MethodNamed(args[++i]);
