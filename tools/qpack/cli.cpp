@@ -15,7 +15,10 @@ namespace {
 std::string WithoutPath(const std::string& file, const std::string& what) {
     try {
         const std::string prefix = Printable(CorePath(file)) + ":";
-        if (what.compare(0, prefix.size(), prefix) == 0) return what.substr(prefix.size());
+        if (what.compare(0, prefix.size(), prefix) == 0) {
+            size_t rest = what.find_first_not_of(' ', prefix.size());
+            return rest == std::string::npos ? std::string() : what.substr(rest);
+        }
     } catch (const qi::Error&) {
     }
     return what;

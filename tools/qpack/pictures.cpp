@@ -83,22 +83,19 @@ void LoadPicture(const std::string& file, int index, qi::TDIBSurface& out) {
         return;
     }
     const qi::TImageFormat format = FormatOf(file);
-    const std::string bytes = ReadWholeFile(file);
     if (index != 0 && format != qi::TImageFormat::Icon && format != qi::TImageFormat::Cursor) {
         throw InputError(file, "there is no image " + std::to_string(index) + " (the file has one)");
     }
-    Guarded(file, [&] { out.LoadFromBytes(bytes, format, true, index); });
+    Guarded(file, [&] { out.LoadFromFile(CorePath(file), true, index); });
 }
 
 void SavePicture(const std::string& file, const qi::TDIBSurface& s) {
-    std::string bytes;
     if (IsLayered(file)) {
-        bytes = Guarded(file, [&] { return LayeredImage(s, qi::VexaWriteOptions()); });
-    } else {
-        const qi::TImageFormat format = FormatOf(file);
-        bytes = Guarded(file, [&] { return s.SaveToBytes(format); });
+        WriteWholeFile(file, Guarded(file, [&] { return LayeredImage(s, qi::VexaWriteOptions()); }));
+        return;
     }
-    WriteWholeFile(file, bytes);
+    FormatOf(file);
+    Guarded(file, [&] { s.SaveToFile(CorePath(file)); });
 }
 
 std::string PictureInfo(const std::string& file) {
