@@ -170,6 +170,7 @@ TEST(SurfaceColours, DrawConvertedBetweenBitCounts) {
     target.SetSize(4, 2, 8);
     target.ColorTable[5] = TRGBQuad{0, 0, 255, 0};
     target.ColorTable[6] = TRGBQuad{0, 250, 0, 0};
+    target.ColorTable[9] = TRGBQuad{0, 0, 255, 0};  // a tie goes to the lower index
     target.DrawConverted(2, 1, source);  // clipped at the right edge
     EXPECT_EQ(target.Pixel(2, 1), 5u);
     EXPECT_EQ(target.Pixel(3, 1), 6u);  // the nearest entry
