@@ -10,6 +10,7 @@
 #include "archive/ordered_work.h"
 #include "archive/vrfiles.h"
 #include "base/cp932.h"
+#include "base/wildcard.h"
 #include "base/path_helpers.h"
 #include "cli.h"
 #include "json.h"
@@ -232,28 +233,6 @@ int VerifyCommand(const std::vector<std::string>& arguments) {
     return kExitBadInput;
 }
 
-// "*" any run of bytes, "?" one byte, letters ignoring case.
-bool WildcardMatch(const std::string& pattern, const std::string& text) {
-    size_t p = 0, t = 0, starP = std::string::npos, starT = 0;
-    auto same = [](char a, char b) { return qi::SameText(std::string(1, a), std::string(1, b)); };
-    while (t < text.size()) {
-        if (p < pattern.size() && (pattern[p] == '?' || (pattern[p] != '*' && same(pattern[p], text[t])))) {
-            ++p;
-            ++t;
-        } else if (p < pattern.size() && pattern[p] == '*') {
-            starP = p++;
-            starT = t;
-        } else if (starP != std::string::npos) {
-            p = starP + 1;
-            t = ++starT;
-        } else {
-            return false;
-        }
-    }
-    while (p < pattern.size() && pattern[p] == '*') ++p;
-    return p == pattern.size();
-}
-
 // Files below folder (which ends in "\"), as names relative to root. A file
 // whose name an archive cannot hold stops the creation: it is not left out
 // unseen.
@@ -331,7 +310,7 @@ int Create(const std::vector<std::string>& arguments) {
     for (const std::string& name : names) {
         qi::TVrFile& item = collection.Add(name);
         for (const std::string& pattern : loosePatterns) {
-            if (WildcardMatch(pattern, name)) item.LooseFile = 1;
+            if (qi::WildcardMatch(pattern, name)) item.LooseFile = 1;
         }
         qi::TFileStream file(folder + name, qi::fmOpenRead | qi::fmShareDenyWrite);
         totalBytes += file.Size();

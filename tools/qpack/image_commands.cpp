@@ -5,6 +5,7 @@
 #include "cli.h"
 #include "image/jpeg_codec.h"
 #include "image/vexa.h"
+#include "image/vexa_from_png.h"
 #include "image/vexa_writer.h"
 #include "image/png.h"
 
@@ -189,29 +190,9 @@ int Create(const std::vector<std::string>& args) {
     if (png.HasAlpha && o.Version < 100) {
         throw UsageError("an image with alpha needs --version 100 or later for its mask");
     }
-    qi::TDIBSurface pixels;
-    pixels.SetSize(png.Width, png.Height, 24);
-    if (png.HasAlpha) pixels.EnsureMask();
-    for (int y = 0; y < png.Height; ++y) {
-        for (int x = 0; x < png.Width; ++x) {
-            const uint8_t* p = png.Pixels.data() + (static_cast<size_t>(y) * png.Width + x) * 4;
-            pixels.SetPixel(x, y, static_cast<uint32_t>(p[0]) << 16 | p[1] << 8 | p[2]);
-            if (png.HasAlpha) pixels.Mask->SetPixel(x, y, p[3]);
-        }
-    }
-    qi::VexaFrameData frame;
-    frame.Name = "frame";
-    frame.Width = png.Width;
-    frame.Height = png.Height;
-    frame.BitCount = 24;
-    qi::VexaLayerData layer;
-    layer.Name = "layer";
-    layer.Pixels = &pixels;
-    layer.AlphaEnabled = png.HasAlpha ? 1 : 0;
-    frame.Layers.push_back(layer);
-    qi::TMemoryStream out;
-    Guarded(files[1], [&] { qi::WriteVexaImage(out, o, {frame}); });
-    WriteFile(files[1], std::string(out.Bytes().begin(), out.Bytes().end()));
+    std::string image;
+    Guarded(files[1], [&] { image = qi::VexaFromRgba(png, o); });
+    WriteFile(files[1], image);
     return kExitOk;
 }
 
