@@ -27,3 +27,12 @@ struct ListFilesOptions {
 void ListFiles(const std::string& folder, const ListFilesOptions& options, std::vector<std::string>& list);
 
 }  // namespace qi
+
+namespace qi {
+
+// Relative names ("sub\name") of every file in and below root (a folder
+// ending in "\"). Names that code page 932 cannot hold are left out;
+// unwritable, when given, receives them (relative, UTF-8).
+std::vector<std::string> FilesBelow(const std::string& root, std::vector<std::string>* unwritable = nullptr);
+
+}  // namespace qi

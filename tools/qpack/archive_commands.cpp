@@ -14,6 +14,7 @@
 #include "base/path_helpers.h"
 #include "cli.h"
 #include "json.h"
+#include "platform/file_helpers.h"
 #include "platform/platform.h"
 #include "progress.h"
 
@@ -118,25 +119,6 @@ int Cat(const std::vector<std::string>& args) {
     return kExitOk;
 }
 
-// Takes "--jobs N" out of args: the number of threads, by default one per
-// processor.
-int TakeJobsOption(std::vector<std::string>& args) {
-    int jobs = std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, 64);
-    for (size_t i = 0; i < args.size(); ++i) {
-        if (args[i] != "--jobs") continue;
-        if (i + 1 >= args.size()) throw UsageError("--jobs needs a number");
-        char* end = nullptr;
-        long value = std::strtol(args[i + 1].c_str(), &end, 10);
-        if (args[i + 1].empty() || *end != '\0' || value < 1 || value > 64) {
-            throw UsageError("--jobs takes a number from 1 to 64");
-        }
-        jobs = static_cast<int>(value);
-        args.erase(args.begin() + static_cast<std::ptrdiff_t>(i), args.begin() + static_cast<std::ptrdiff_t>(i) + 2);
-        --i;
-    }
-    return jobs;
-}
-
 // Entry names become paths below DIR and nowhere else; their folders are
 // made before any entry is written.
 void MakeEntryFolders(const std::string& archiveArg, qi::TVrFileCollection& archive, const std::vector<int>& chosen,
@@ -233,25 +215,15 @@ int VerifyCommand(const std::vector<std::string>& arguments) {
     return kExitBadInput;
 }
 
-// Files below folder (which ends in "\"), as names relative to root. A file
-// whose name an archive cannot hold stops the creation: it is not left out
-// unseen.
-void CollectFiles(const std::string& folderArg, const std::string& root, const std::string& relative,
-                  std::vector<std::string>& names) {
-    std::vector<std::string> leftOut;
-    const auto entries = qi::platform::ListDirectory(root + relative, &leftOut);
-    if (!leftOut.empty()) {
-        throw InputError(folderArg, "'" + Utf8Name(folderArg, relative) + leftOut[0] +
-                                        "' has a name that cannot be written in code page 932");
+// Files below folder (which ends in "\"), as relative names. A file whose
+// name an archive cannot hold stops the creation: it is not left out unseen.
+std::vector<std::string> CollectFiles(const std::string& folderArg, const std::string& folder) {
+    std::vector<std::string> unwritable;
+    std::vector<std::string> names = qi::FilesBelow(folder, &unwritable);
+    if (!unwritable.empty()) {
+        throw InputError(folderArg, "'" + unwritable[0] + "' has a name that cannot be written in code page 932");
     }
-    for (const auto& entry : entries) {
-        std::string name = relative + entry.name;
-        if (entry.attributes & qi::platform::kAttrDirectory) {
-            CollectFiles(folderArg, root, name + "\\", names);
-        } else {
-            names.push_back(name);
-        }
-    }
+    return names;
 }
 
 // Entry lookup ignores case, so two names that differ only in case could
@@ -294,8 +266,7 @@ int Create(const std::vector<std::string>& arguments) {
     if (qi::platform::FileExists(CorePath(folderArg))) throw InputError(folderArg, "is a file, not a folder");
     if (!qi::platform::DirectoryExists(folder)) throw InputError(folderArg, "no such folder");
 
-    std::vector<std::string> names;
-    CollectFiles(folderArg, folder, "", names);
+    std::vector<std::string> names = CollectFiles(folderArg, folder);
     // A stable order: by name bytes. The archive being written is left out.
     std::sort(names.begin(), names.end());
     names.erase(std::remove_if(names.begin(), names.end(),

@@ -1,0 +1,104 @@
+// qpack release: a game folder and a project file in, discs or a download
+// (and an update, disc images) out.
+#include <cinttypes>
+#include <cstdio>
+
+#include "base/path_helpers.h"
+#include "cli.h"
+#include "platform/platform.h"
+#include "progress.h"
+#include "release/project.h"
+#include "release/release.h"
+#include "release/release_error.h"
+
+namespace qpack {
+
+namespace {
+
+// The setup program built beside this qpack.
+std::string DefaultSetup() {
+    const std::string folder = qi::ExtractFilePath(qi::platform::ModuleFileName());
+#if defined(_WIN32)
+    return folder + "qinstall.exe";
+#else
+    return folder + "qinstall";
+#endif
+}
+
+std::string Bytes(int64_t value) { return qi::FormatThousands(value); }
+
+void PrintReport(const qi::ReleaseReport& report) {
+    std::printf("%-14s %8s %9s %8s %16s %16s\n", "output", "files", "entries", "zlib", "bytes", "free");
+    for (const qi::ReleaseRow& row : report.Rows) {
+        std::printf("%-14s %8" PRId64 " %9" PRId64 " %8" PRId64 " %16s %16s\n", row.Output.c_str(), row.Files,
+                    row.Entries, row.Compressed, Bytes(row.Bytes).c_str(), row.Free < 0 ? "-" : Bytes(row.Free).c_str());
+    }
+    for (const std::string& note : report.Notes) std::printf("%s\n", note.c_str());
+}
+
+int Release(const std::vector<std::string>& arguments) {
+    std::vector<std::string> args = arguments;
+    qi::ReleaseOptions options;
+    options.Jobs = TakeJobsOption(args);
+    std::vector<std::string> positional;
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--dry-run") {
+            options.DryRun = true;
+        } else if (args[i] == "--iso") {
+            options.Iso = true;
+        } else if (args[i] == "--update-from") {
+            if (i + 1 >= args.size()) throw UsageError("--update-from needs the earlier release's folder");
+            options.UpdateFrom = CorePath(args[++i]);
+        } else if (!args[i].empty() && args[i][0] == '-') {
+            throw UsageError("unknown option " + args[i]);
+        } else {
+            positional.push_back(args[i]);
+        }
+    }
+    if (positional.size() != 2) throw UsageError("release takes PROJECT and OUT");
+    options.Out = CorePath(positional[1]);
+    try {
+        const qi::ReleaseProject project = qi::LoadProject(CorePath(positional[0]), DefaultSetup());
+        ProgressBar progress("release", 0, 0);
+        options.OnProgress = [&](int64_t done, int64_t) { progress.Update(0, done); };
+        PrintReport(qi::MakeRelease(project, options));
+    } catch (const qi::ReleaseError& e) {
+        std::fprintf(stderr, "qpack: %s\n", e.what());
+        return kExitBadInput;
+    } catch (const qi::Error& e) {
+        std::fprintf(stderr, "qpack: %s\n", Printable(e.what()).c_str());
+        return kExitBadInput;
+    }
+    return kExitOk;
+}
+
+}  // namespace
+
+const std::vector<Command>& ReleaseCommands() {
+    static const std::vector<Command> commands = {
+        {"release", "PROJECT OUT [--dry-run] [--iso] [--update-from OLD_OUT] [--jobs N]",
+         "Turns a game folder into what a player installs from, as the project file\n"
+         "(TOML) says: for disc media OUT/disc1, OUT/disc2, ... each within the\n"
+         "medium's capacity with the setup program as install.exe, autorun.inf on\n"
+         "disc 1, the disc's install.dat, game.dat and plain files; for \"download\"\n"
+         "OUT/setup.exe (\"setup\" for a Linux setup program), which carries the\n"
+         "whole game. OUT must not exist; it appears only when the release is\n"
+         "complete. The same project and files give the same bytes.\n\n"
+         "Project keys (paths relative to the project file):\n"
+         "  title, game, exe (required); readme, default_folder, registry_key,\n"
+         "  footer, hello and license (files of text), title_image (PNG or\n"
+         "  layered image), setup (default: qinstall beside qpack),\n"
+         "  media = cd650 | cd700 | dvd | dvd-dl | download | a size such as \"2G\",\n"
+         "  archive = [patterns of files for game.dat] (default: all but program,\n"
+         "  readme, sound and movie files), loose = [patterns of archive files\n"
+         "  installed as files of their own], and a [settings] table with any\n"
+         "  setting by the name \"qpack settings show\" prints.\n"
+         "  Patterns: \"*\" any run of characters (folders included), \"?\" one.\n\n"
+         "  --dry-run   print the plan (per disc: files, entries, bytes, free space)\n"
+         "              and write nothing\n",
+         Release},
+    };
+    return commands;
+}
+
+}  // namespace qpack
