@@ -1,0 +1,124 @@
+#!/usr/bin/env bash
+# qpack release as a game maker uses it: a generated game of a few hundred
+# files released to several small discs and to one download, each installed
+# unattended by the setup program (under Wine for the Windows one), must give
+# the game folder back file by file; two releases of the same input are the
+# same bytes; each refused project names its fault and leaves no output.
+# qpack_release.sh SOURCE_DIR SETUP_PROGRAM WINE_RUN|- QPACK_COMMAND...
+source_dir=$1 setup_program=$2 wine_run=$3
+[ "$wine_run" = - ] && wine_run=
+shift 3
+source "$(dirname "$0")/lib.sh" "$source_dir" "$@"
+export QINSTALL_ROOT=$work/root
+setup_name=qinstall; [ -n "$wine_run" ] && setup_name=qinstall.exe
+cp "$setup_program" "$setup_name"
+target_dir() { if [ -n "$wine_run" ]; then echo "Z:${1//\//\\}"; else echo "$1"; fi; }
+run_setup() { if [ -n "$wine_run" ]; then "$wine_run" "$@"; else "$@"; fi; }
+
+mkdir -p game/script game/cg game/voice/第一章 game/bgm game/movie
+for i in $(seq 1 200); do seq 1 $((i * 7)) >"game/script/s$i.txt"; done
+for i in $(seq 1 12); do head -c 300000 /dev/urandom >"game/cg/c$i.bin"; done
+for i in $(seq 1 60); do head -c 20000 /dev/urandom >"game/voice/第一章/v$i.ogg"; done
+head -c 700000 /dev/urandom >game/bgm/theme.ogg
+head -c 500000 /dev/urandom >game/movie/op.mpg
+head -c 4000 /dev/urandom >game/hoshi.exe
+printf 'Read me\r\n' >game/readme.txt
+printf 'ようこそ\n' >hello.txt
+setup_size=$(stat -c %s "$setup_program")
+write_project() {  # write_project FILE MEDIA [EXTRA LINE]
+  cat >"$1" <<TOML
+title = "星の丘"
+game = "game"
+exe = "hoshi.exe"
+readme = "readme.txt"
+default_folder = "\\\\Maker\\\\Hoshi"
+registry_key = "QiRelease\\\\Hoshi"
+hello = "hello.txt"
+title_image = "title.png"
+setup = "$setup_name"
+media = "$2"
+loose = ["script/s1.txt"]
+$3
+TOML
+}
+cp "$root/samples/demo/title.png" title.png
+write_project discs.toml "$(((setup_size + 3 * 1024 * 1024) / 1024))K"
+write_project download.toml download
+
+# The installed folder holds the game's plain files and, in game.dat, the
+# rest; unpacked, it must equal the game folder.
+same_as_game() {  # same_as_game NAME FOLDER
+  rm -rf unpacked && "${cmd[@]}" extract "$2/game.dat" unpacked >/dev/null 2>err.txt
+  rm -f unpacked/title.vxa
+  (cd "$2" && find . -type f ! -name 'game.*' ! -name 'install.*' -exec cp --parents {} ../unpacked/ \;)
+  same_tree "$1" game unpacked
+}
+# What the settings promise equals what the installation wrote.
+required_is_written() {  # required_is_written NAME SETTINGS FOLDER
+  "${cmd[@]}" settings show "$2" | tr -d '\r' >shown.txt
+  local promised written
+  promised=$(grep -E '"(Program|Data|Sound|Movie)Total"' shown.txt | tr -dc '0-9\n' | awk '{s += $1} END {print s}')
+  written=$(find "$3" -type f ! -name install.dat -printf '%s\n' | awk '{s += $1} END {print s}')
+  [ "$promised" = "$written" ]; check "$1 ($promised promised, $written written)" 0 $?
+}
+
+"${cmd[@]}" release discs.toml discs --dry-run >plan.txt 2>err.txt; check "a dry run" 0 $?
+[ ! -e discs ]; check "a dry run writes nothing" 0 $?
+"${cmd[@]}" release discs.toml discs >summary.txt 2>err.txt; check "a release to small discs" 0 $?
+discs=$(find discs -mindepth 1 -maxdepth 1 -name 'disc*' | wc -l)
+[ "$discs" -ge 3 ]; check "the game needs several discs ($discs)" 0 $?
+[ "$(grep -c '^disc' plan.txt)" = "$discs" ]; check "the plan has as many discs" 0 $?
+[ -f discs/disc1/autorun.inf ] && [ -f "discs/disc$discs/install.exe" ]; check "autorun.inf and install.exe" 0 $?
+too_big=0
+for d in discs/disc*; do
+  [ "$(du -sb "$d" | cut -f1)" -le $(((setup_size + 3 * 1024 * 1024))) ] || too_big=1
+done
+check "no disc holds more than the medium" 0 $too_big
+
+# The drive holds one disc at a time; the changer puts in the one asked for.
+cp -r discs/disc1 drive
+(
+  for n in $(seq 2 "$discs"); do
+    for _ in $(seq 1 600); do grep -qF "ディスク${n}を" install.log 2>/dev/null && break; sleep 0.1; done
+    rm -rf drive && cp -r "discs/disc$n" drive
+  done
+) &
+run_setup drive/install.exe --silent --accept-license --all-discs --disc-timeout=60 \
+  "--dir=$(target_dir "$work/installed")" --log=install.log >err.txt 2>&1
+check "the discs install" 0 $?
+wait
+same_as_game "the installation from discs is the game" installed
+required_is_written "the discs' required size is what they write" discs/disc1/install.dat installed
+
+"${cmd[@]}" release download.toml download >/dev/null 2>err.txt; check "a download release" 0 $?
+download=download/setup; [ -n "$wine_run" ] && download=download/setup.exe
+run_setup "$download" --silent --accept-license "--dir=$(target_dir "$work/from-download")" >err.txt 2>&1
+check "the download installs" 0 $?
+same_as_game "the installation from the download is the game" from-download
+[ -f from-download/script/s1.txt ]; check "a loose pattern's file is a file of its own" 0 $?
+
+"${cmd[@]}" release discs.toml again >/dev/null 2>err.txt && diff -r discs again >/dev/null
+check "the same input gives the same bytes" 0 $?
+
+refused() {  # refused NAME EXPECTED_TEXT PROJECT_EXTRA [MEDIA]
+  write_project bad.toml "${4:-download}" "$3"
+  "${cmd[@]}" release bad.toml bad-out >/dev/null 2>err.txt; check "$1 is refused" 1 $?
+  contains "$1 names its fault" err.txt "$2"
+  [ ! -e bad-out ] && [ ! -e bad-out.~qpart ]; check "$1 leaves no output" 0 $?
+}
+refused "an unknown key" 'bad.toml:12: "colour" is not a known key' 'colour = "red"'
+refused "text code page 932 cannot hold" '"footer" holds text that code page 932 cannot hold' 'footer = "😀"'
+refused "an archive pattern that matches nothing" "the pattern 'nothing\\*' matches no file" 'archive = ["nothing/*"]'
+refused "a medium smaller than a file" "'cg\\c1.bin' (300000 bytes) is larger than one disc holds" '' \
+  "$(((setup_size + 1024 * 1024 + 300000) / 1024))K"
+refused "a setting the release computes" '"DiscCount" is set by the release itself' $'[settings]\nDiscCount = 3'
+mv game/hoshi.exe hoshi.exe
+refused "a missing exe" "\"exe\": 'hoshi.exe' is not in the game folder"
+mv hoshi.exe game/
+echo twin >game/Readme.TXT
+refused "names that differ only in case" "differ only in case"
+rm game/Readme.TXT
+printf 'not a picture' >title.png
+refused "a title image that does not decode" '"title_image" does not decode'
+
+finish qpack_release
