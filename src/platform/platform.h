@@ -169,6 +169,11 @@ void SleepMs(unsigned milliseconds);
 // error codes. Windows has no such start: the program is opened as
 // ShellOpen opens it, and this returns ShellOpen's result.
 int ReplaceProgram(const std::string& file, const std::string& arguments);
+// Runs a program (searched on the PATH when the name has no folder) with
+// these arguments, all in UTF-8, and waits for its end: its exit code, or
+// -1 when it could not be started. Its output goes where this program's
+// goes.
+int RunProgram(const std::string& program, const std::vector<std::string>& arguments);
 
 // A shortcut as the shell stores it.
 struct ShellLinkData {

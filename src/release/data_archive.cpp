@@ -1,5 +1,6 @@
 #include "release/release_content.h"
 
+#include <algorithm>
 #include <numeric>
 
 #include "archive/vrfiles.h"
@@ -14,10 +15,17 @@ TQuorInstallSet ReleaseContent::BaseSettings() const {
     return settings;
 }
 
+uint32_t ReleaseContent::ReleaseTime() const {
+    uint32_t newest = Title.FileTime;
+    for (const GameFile& file : Files) newest = std::max(newest, file.Time);
+    return newest;
+}
+
 ArchiveResult WriteDataArchive(ReleaseContent& content, const std::vector<MadeEntry>& made,
-                               const std::vector<size_t>& files, bool allButDataLoose, const std::string& path) {
+                               const std::vector<size_t>& files, bool allButDataLoose, const std::string& path,
+                               const std::string& basePath) {
     TVrFileCollection archive;
-    archive.BasePath = content.Project.GameFolder;
+    archive.BasePath = basePath;
     archive.Jobs = content.Jobs;
     for (const MadeEntry& entry : made) {
         TVrFile& item = archive.Add(entry.Name);

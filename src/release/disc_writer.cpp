@@ -56,10 +56,23 @@ DiscWork WriteDiscFiles(ReleaseContent& content, const DiscLoad& load, int disc,
         entryNames.push_back(content.Title.Name);
     }
     if (!entries.empty() || !made.empty()) {
-        work.archive = WriteDataArchive(content, made, entries, false, folder + "game.dat");
+        work.archive = WriteDataArchive(content, made, entries, false, folder + "game.dat", content.Project.GameFolder);
         all.DataSizes[disc] = work.archive.DataBytes + DirectoryBytes(entryNames, disc == 0);
     }
     return work;
+}
+
+// The files the release made and every folder get the release's time; the
+// game's files keep theirs.
+void StampFolder(const std::string& folder, uint32_t time, bool root) {
+    for (const auto& entry : platform::ListDirectory(folder)) {
+        if (entry.attributes & platform::kAttrDirectory) {
+            StampFolder(folder + entry.name + "\\", time, false);
+        } else if (root && IsReleaseFileName(entry.name)) {
+            platform::SetFileDosTime(folder + entry.name, time);
+        }
+    }
+    platform::SetFileDosTime(folder, time);
 }
 
 int64_t FolderBytes(const std::string& folder) {
@@ -109,6 +122,7 @@ std::vector<DiscSummary> WriteDiscs(ReleaseContent& content, const std::vector<D
         summary[disc].PlainFiles = work[disc].plainFiles;
         summary[disc].Entries = work[disc].archive.Entries;
         summary[disc].Compressed = work[disc].archive.Compressed;
+        StampFolder(folder, content.ReleaseTime(), true);
         summary[disc].Bytes = FolderBytes(folder);
         summary[disc].Free = content.Project.Target.Capacity - summary[disc].Bytes;
     }

@@ -17,23 +17,22 @@ std::string FileBytes(const std::string& path) {
 
 uint32_t DosTimeOf(const std::string& path) { return platform::GetFileDosTime(path).value_or(0); }
 
-// The settings of a download: one medium, every file carried; program,
-// sound and movie files are written out as files of their own, the data
-// entries merged into the installed game.dat.
-TQuorInstallSet DownloadSettings(const ReleaseContent& content, int64_t setupSize) {
+}  // namespace
+
+TQuorInstallSet CarriedSettings(const ReleaseContent& content, const std::vector<size_t>& files, bool title,
+                                int64_t programBytes) {
     TQuorInstallSet s = content.BaseSettings();
     s.SetDiscCount(1);
     s.ExtractFiles = true;
-    s.ProgramSizes[0] = setupSize;
+    s.ProgramSizes[0] = programBytes;
     std::vector<std::string> entryNames;
-    for (const GameFile& file : content.Files) {
-        const bool separate = file.Loose || file.Part != Component::Data;
-        if (!separate) entryNames.push_back(file.Name);
+    for (size_t index : files) {
+        const GameFile& file = content.Files[index];
+        if (!file.Loose && file.Part == Component::Data) entryNames.push_back(file.Name);
         // A data entry's stored form is at most its size.
-        const Component part = file.Loose ? Component::Program : file.Part;
-        ComponentSize(s, part, 0) += file.Size;
+        ComponentSize(s, file.Loose ? Component::Program : file.Part, 0) += file.Size;
     }
-    if (!content.Title.Name.empty()) {
+    if (title && !content.Title.Name.empty()) {
         entryNames.push_back(content.Title.Name);
         s.DataSizes[0] += static_cast<int64_t>(content.Title.Bytes.size());
     }
@@ -48,21 +47,20 @@ std::string SettingsBytes(const TQuorInstallSet& settings) {
     return std::string(memory.Bytes().begin(), memory.Bytes().end());
 }
 
-}  // namespace
-
 std::string ProgramName(const ReleaseContent& content, const std::string& base) {
     return content.WindowsSetup ? base + ".exe" : base;
 }
 
 ArchiveResult WriteCarryingProgram(ReleaseContent& content, const std::vector<MadeEntry>& made,
-                                   const std::vector<size_t>& files, const std::string& exe) {
+                                   const std::vector<size_t>& files, const std::string& exe,
+                                   const std::string& basePath) {
     const std::string archive = exe + ".~qpak";
     if (!platform::CopyFileTo(content.SetupProgram, exe, true)) {
         throw ReleaseError(platform::NativePath(exe) + ": cannot be written");
     }
     ArchiveResult result;
     try {
-        result = WriteDataArchive(content, made, files, true, archive);
+        result = WriteDataArchive(content, made, files, true, archive, basePath);
         AppendArchiveToExe(exe, archive);
     } catch (...) {
         platform::RemoveFile(archive);
@@ -76,17 +74,18 @@ DownloadSummary WriteDownload(ReleaseContent& content, const std::string& out) {
     DownloadSummary summary;
     summary.File = ProgramName(content, "setup");
     const std::string setupBytes = FileBytes(content.SetupProgram);
+    std::vector<size_t> files(content.Files.size());
+    for (size_t i = 0; i < files.size(); ++i) files[i] = i;
     std::vector<MadeEntry> made;
     // The settings travel first; neither merged nor written out (the
     // installation saves its own), so they go as a loose entry.
-    made.push_back({"install.dat", SettingsBytes(DownloadSettings(content, static_cast<int64_t>(setupBytes.size()))),
+    made.push_back({"install.dat", SettingsBytes(CarriedSettings(content, files, true, static_cast<int64_t>(setupBytes.size()))),
                     0, true});
     // The uninstaller the shortcut starts: the setup program without the game.
     made.push_back({"install.exe", setupBytes, DosTimeOf(content.Project.SetupProgram), true});
     if (!content.Title.Name.empty()) made.push_back(content.Title);
-    std::vector<size_t> files(content.Files.size());
-    for (size_t i = 0; i < files.size(); ++i) files[i] = i;
-    const ArchiveResult result = WriteCarryingProgram(content, made, files, out + summary.File);
+    const ArchiveResult result =
+        WriteCarryingProgram(content, made, files, out + summary.File, content.Project.GameFolder);
     summary.Entries = result.Entries;
     for (const GameFile& file : content.Files) summary.LooseEntries += file.Loose || file.Part != Component::Data;
     summary.LooseEntries += 2;

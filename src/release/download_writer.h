@@ -16,11 +16,20 @@ struct DownloadSummary {
 // The program's name in a release: base + ".exe" for a Windows program.
 std::string ProgramName(const ReleaseContent& content, const std::string& base);
 
-// Appends an archive of the made entries and the listed game files to a
-// copy of the setup program at exe (program, sound and movie files and
-// the loose patterns' files as loose entries).
+// The settings a carrying program brings for the listed game files (and
+// the title image, when it goes along), besides programBytes of its own:
+// one medium, everything carried, program, sound and movie files written
+// out as files of their own and data entries merged into game.dat.
+TQuorInstallSet CarriedSettings(const ReleaseContent& content, const std::vector<size_t>& files, bool title,
+                                int64_t programBytes);
+std::string SettingsBytes(const TQuorInstallSet& settings);
+
+// Appends an archive of the made entries and the listed game files (found
+// below basePath) to a copy of the setup program at exe; program, sound and
+// movie files and the loose patterns' files go as loose entries.
 ArchiveResult WriteCarryingProgram(ReleaseContent& content, const std::vector<MadeEntry>& made,
-                                   const std::vector<size_t>& files, const std::string& exe);
+                                   const std::vector<size_t>& files, const std::string& exe,
+                                   const std::string& basePath);
 
 // out ends in "\".
 DownloadSummary WriteDownload(ReleaseContent& content, const std::string& out);

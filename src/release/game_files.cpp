@@ -15,9 +15,6 @@ namespace qi {
 
 namespace {
 
-// Names in the game folder's top level that a release writes itself.
-const char* const kReservedNames[] = {"install.exe", "install.dat", "autorun.inf", "game.dat", "game.ext"};
-
 std::string Shown(const std::string& cp932) { return platform::Utf8FromCp932(cp932); }
 
 [[noreturn]] void Fail(const ReleaseProject& project, const std::string& what) {
@@ -49,12 +46,8 @@ void RefuseCaseTwins(const ReleaseProject& project, const std::vector<std::strin
 
 void RefuseReservedNames(const ReleaseProject& project, const std::vector<std::string>& names) {
     for (const std::string& name : names) {
-        const bool volume = name.size() == 8 && SameText(name.substr(0, 5), "game.") &&
-                            std::all_of(name.begin() + 5, name.end(), [](char c) { return c >= '0' && c <= '9'; });
-        for (const char* reserved : kReservedNames) {
-            if (SameText(name, reserved) || volume) {
-                Fail(project, "'" + Shown(name) + "' in the game folder is a name the release writes itself");
-            }
+        if (IsReleaseFileName(name)) {
+            Fail(project, "'" + Shown(name) + "' in the game folder is a name the release writes itself");
         }
     }
 }
@@ -96,6 +89,14 @@ Component ComponentOf(const ReleaseProject& project, const std::string& name) {
 
 }  // namespace
 
+bool IsReleaseFileName(const std::string& name) {
+    for (const char* own : {"install.exe", "install.dat", "autorun.inf", "game.dat", "game.ext"}) {
+        if (SameText(name, own)) return true;
+    }
+    return name.size() == 8 && SameText(name.substr(0, 5), "game.") &&
+           std::all_of(name.begin() + 5, name.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
 std::vector<GameFile> ScanGame(const ReleaseProject& project) {
     const std::vector<std::string> names = ListGame(project);
     RefuseCaseTwins(project, names);
@@ -110,6 +111,7 @@ std::vector<GameFile> ScanGame(const ReleaseProject& project) {
         GameFile file;
         file.Name = name;
         file.Size = TFileStream(project.GameFolder + name, fmOpenRead | fmShareDenyWrite).Size();
+        file.Time = platform::GetFileDosTime(project.GameFolder + name).value_or(0);
         file.Part = ComponentOf(project, name);
         file.Loose = file.Part == Component::Data && MatchesAny(project.LoosePatterns, name);
         files.push_back(std::move(file));

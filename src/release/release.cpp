@@ -8,10 +8,13 @@
 #include "image/vexa.h"
 #include "image/vexa_from_png.h"
 #include "platform/platform.h"
+#include "release/disc_image.h"
 #include "release/disc_plan.h"
 #include "release/disc_writer.h"
 #include "release/download_writer.h"
 #include "release/release_error.h"
+#include "release/release_files.h"
+#include "release/update_writer.h"
 #include "streams/stream.h"
 #include "wizard/work_folder.h"
 
@@ -115,6 +118,16 @@ ReleaseReport DryRun(const ReleaseContent& content, const std::vector<DiscLoad>&
     return report;
 }
 
+void AddDiscImages(const ReleaseContent& content, const std::string& work, ReleaseReport& report) {
+    const size_t discs = report.Rows.size();
+    for (size_t disc = 0; disc < discs; ++disc) {
+        const std::string name = report.Rows[disc].Output;
+        WriteDiscImage(work + name + "\\", work + name + ".iso", content.Project.Settings.Title);
+        const int64_t bytes = TFileStream(work + name + ".iso", fmOpenRead | fmShareDenyWrite).Size();
+        report.Rows.push_back({name + ".iso", 0, 0, 0, bytes, content.Project.Target.Capacity - bytes});
+    }
+}
+
 ReleaseReport WriteRelease(ReleaseContent& content, const std::vector<DiscLoad>& plan, const std::string& work) {
     ReleaseReport report;
     if (content.Project.Target.Download) {
@@ -126,6 +139,28 @@ ReleaseReport WriteRelease(ReleaseContent& content, const std::vector<DiscLoad>&
         report.Rows.push_back({s.Folder, s.PlainFiles, s.Entries, s.Compressed, s.Bytes, s.Free});
     }
     return report;
+}
+
+void NoteDifference(const UpdateDifference& d, ReleaseReport& report) {
+    report.Notes.push_back("update: " + std::to_string(d.Changed.size()) + " changed (" + FormatThousands(d.ChangedBytes) +
+                           " bytes), " + std::to_string(d.Added.size()) + " new (" + FormatThousands(d.AddedBytes) +
+                           " bytes), " + std::to_string(d.Unchanged) + " unchanged (" +
+                           FormatThousands(d.UnchangedBytes) + " bytes)" + (d.TitleChanged ? ", a new title image" : ""));
+    if (d.Deleted.empty()) return;
+    report.Notes.push_back("deleted since the earlier release (an update cannot delete files; they stay installed):");
+    for (const std::string& name : d.Deleted) report.Notes.push_back("  " + name);
+}
+
+void AddUpdate(ReleaseContent& content, const ReleaseOptions& options, const std::string& work, ReleaseReport& report) {
+    const ReleasedFiles old = ReadRelease(AddBackslash(options.UpdateFrom));
+    const UpdateDifference difference = CompareWithRelease(content, old);
+    if (!options.DryRun) {
+        const UpdateSummary s = WriteUpdate(content, difference, old, work, work);
+        DeleteFolderTree(work + "~update\\");
+        report.Rows.push_back({s.File, s.LooseEntries, s.Archive.Entries - s.LooseEntries, s.Archive.Compressed,
+                               s.Bytes, -1});
+    }
+    NoteDifference(difference, report);
 }
 
 }  // namespace
@@ -155,6 +190,8 @@ ReleaseReport MakeRelease(const ReleaseProject& project, const ReleaseOptions& o
             plan = PlanDiscs(content.Files, project.Target.Capacity, DiscFixedBytes(content));
         }
         ReleaseReport report = options.DryRun ? DryRun(content, plan) : WriteRelease(content, plan, work);
+        if (options.Iso && !project.Target.Download && !options.DryRun) AddDiscImages(content, work, report);
+        if (!options.UpdateFrom.empty()) AddUpdate(content, options, work, report);
         platform::RemoveFile(content.SetupProgram);
         if (options.DryRun) {
             DeleteFolderTree(work);

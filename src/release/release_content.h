@@ -39,6 +39,9 @@ struct ReleaseContent {
         Done += bytes;
         if (OnProgress) OnProgress(Done);
     }
+    // The time the release gives the files it makes: that of the newest
+    // game file, so that the same files give the same release.
+    uint32_t ReleaseTime() const;
     // The project's settings with the release's own defaults.
     TQuorInstallSet BaseSettings() const;
 };
@@ -51,9 +54,11 @@ struct ArchiveResult {
 };
 
 // Writes a data archive of the made entries, then of the game files listed
-// (by index), each loose when its Loose flag or looseParts asks for it.
+// (by index) as found below basePath, each loose when its Loose flag says
+// so or, with allButDataLoose, when it is not a data file.
 ArchiveResult WriteDataArchive(ReleaseContent& content, const std::vector<MadeEntry>& made,
-                               const std::vector<size_t>& files, bool allButDataLoose, const std::string& path);
+                               const std::vector<size_t>& files, bool allButDataLoose, const std::string& path,
+                               const std::string& basePath);
 
 // The size of a component on one disc.
 int64_t& ComponentSize(TQuorInstallSet& settings, Component part, int disc);

@@ -22,8 +22,12 @@ for i in $(seq 1 60); do head -c 20000 /dev/urandom >"game/voice/第一章/v$i.o
 head -c 700000 /dev/urandom >game/bgm/theme.ogg
 head -c 500000 /dev/urandom >game/movie/op.mpg
 head -c 4000 /dev/urandom >game/hoshi.exe
+head -c 3000 /dev/urandom >game/unused.dll
 printf 'Read me\r\n' >game/readme.txt
 printf 'ようこそ\n' >hello.txt
+# Build pipelines often give every file one time.
+same_time() { find game -type f -exec touch -d '2026-01-01 00:00:00' {} +; }
+same_time
 setup_size=$(stat -c %s "$setup_program")
 write_project() {  # write_project FILE MEDIA [EXTRA LINE]
   cat >"$1" <<TOML
@@ -76,11 +80,11 @@ done
 check "no disc holds more than the medium" 0 $too_big
 
 # The drive holds one disc at a time; the changer puts in the one asked for.
-cp -r discs/disc1 drive
+cp -rp discs/disc1 drive
 (
   for n in $(seq 2 "$discs"); do
     for _ in $(seq 1 600); do grep -qF "ディスク${n}を" install.log 2>/dev/null && break; sleep 0.1; done
-    rm -rf drive && cp -r "discs/disc$n" drive
+    rm -rf drive && cp -rp "discs/disc$n" drive
   done
 ) &
 run_setup drive/install.exe --silent --accept-license --all-discs --disc-timeout=60 \
@@ -97,7 +101,31 @@ check "the download installs" 0 $?
 same_as_game "the installation from the download is the game" from-download
 [ -f from-download/script/s1.txt ]; check "a loose pattern's file is a file of its own" 0 $?
 
-"${cmd[@]}" release discs.toml again >/dev/null 2>err.txt && diff -r discs again >/dev/null
+# The next version: changed files with the old time, a new one, a deleted one.
+seq 1 999 >game/script/s5.txt
+head -c 20000 /dev/urandom >"game/voice/第一章/v7.ogg"
+head -c 5000 /dev/urandom >game/hoshi.exe
+echo new >game/script/new.txt
+rm game/unused.dll
+same_time
+# Disc images where the Linux tool can make them.
+iso=(); [ -z "$wine_run" ] && command -v xorriso >/dev/null && iso=(--iso)
+export SOURCE_DATE_EPOCH=1767225600
+"${cmd[@]}" release discs.toml v2 --update-from discs "${iso[@]}" >update.txt 2>err.txt; check "an update release" 0 $?
+contains "the update counts what changed" update.txt "update: 3 changed"
+contains "the update lists what was deleted" update.txt "  unused.dll"
+update=v2/update; [ -n "$wine_run" ] && update=v2/update.exe
+[ "$(stat -c %s "$update")" -lt $((setup_size + 50000 + 20000 + 5000 + 100)) ]
+check "the update carries only what changed" 0 $?
+run_setup "$update" --silent "--dir=$(target_dir "$work/installed")" >err.txt 2>&1; check "the update installs" 0 $?
+rm installed/unused.dll
+same_as_game "the updated installation is the new game" installed
+
+if ((${#iso[@]})); then
+  for image in v2/disc*.iso; do xorriso -indev "$image" -find / 2>/dev/null; done >iso.txt
+  contains "a disc image keeps the Japanese names" iso.txt "/voice/第一章/v1.ogg"
+fi
+"${cmd[@]}" release discs.toml again "${iso[@]}" >/dev/null 2>err.txt && diff -r -x 'update*' v2 again >/dev/null
 check "the same input gives the same bytes" 0 $?
 
 refused() {  # refused NAME EXPECTED_TEXT PROJECT_EXTRA [MEDIA]

@@ -2,11 +2,13 @@
 // (and an update, disc images) out.
 #include <cinttypes>
 #include <cstdio>
+#include <optional>
 
 #include "base/path_helpers.h"
 #include "cli.h"
 #include "platform/platform.h"
 #include "progress.h"
+#include "release/medium.h"
 #include "release/project.h"
 #include "release/release.h"
 #include "release/release_error.h"
@@ -40,12 +42,17 @@ int Release(const std::vector<std::string>& arguments) {
     std::vector<std::string> args = arguments;
     qi::ReleaseOptions options;
     options.Jobs = TakeJobsOption(args);
+    std::optional<qi::Medium> medium;
     std::vector<std::string> positional;
     for (size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--dry-run") {
             options.DryRun = true;
         } else if (args[i] == "--iso") {
             options.Iso = true;
+        } else if (args[i] == "--media") {
+            if (i + 1 >= args.size() || !(medium = qi::ParseMedium(args[++i]))) {
+                throw UsageError("--media takes cd650, cd700, dvd, dvd-dl, download or a size such as 2G");
+            }
         } else if (args[i] == "--update-from") {
             if (i + 1 >= args.size()) throw UsageError("--update-from needs the earlier release's folder");
             options.UpdateFrom = CorePath(args[++i]);
@@ -58,7 +65,8 @@ int Release(const std::vector<std::string>& arguments) {
     if (positional.size() != 2) throw UsageError("release takes PROJECT and OUT");
     options.Out = CorePath(positional[1]);
     try {
-        const qi::ReleaseProject project = qi::LoadProject(CorePath(positional[0]), DefaultSetup());
+        qi::ReleaseProject project = qi::LoadProject(CorePath(positional[0]), DefaultSetup());
+        if (medium) project.Target = *medium;
         ProgressBar progress("release", 0, 0);
         options.OnProgress = [&](int64_t done, int64_t) { progress.Update(0, done); };
         PrintReport(qi::MakeRelease(project, options));
@@ -76,7 +84,7 @@ int Release(const std::vector<std::string>& arguments) {
 
 const std::vector<Command>& ReleaseCommands() {
     static const std::vector<Command> commands = {
-        {"release", "PROJECT OUT [--dry-run] [--iso] [--update-from OLD_OUT] [--jobs N]",
+        {"release", "PROJECT OUT [--media MEDIA] [--update-from OLD_OUT] [--iso] [--dry-run] [--jobs N]",
          "Turns a game folder into what a player installs from, as the project file\n"
          "(TOML) says: for disc media OUT/disc1, OUT/disc2, ... each within the\n"
          "medium's capacity with the setup program as install.exe, autorun.inf on\n"
@@ -94,6 +102,14 @@ const std::vector<Command>& ReleaseCommands() {
          "  installed as files of their own], and a [settings] table with any\n"
          "  setting by the name \"qpack settings show\" prints.\n"
          "  Patterns: \"*\" any run of characters (folders included), \"?\" one.\n\n"
+         "  --media MEDIA        the medium, in place of the project's\n"
+         "  --update-from OLD    also write OUT/update.exe (\"update\" for a Linux setup\n"
+         "                       program): the setup program with an update archive of\n"
+         "                       the files that differ from the release in OLD (by size\n"
+         "                       and CRC-32) or are new, stamped newer than OLD's; run by a\n"
+         "                       player it brings an installed OLD release to this one.\n"
+         "                       Files deleted since OLD are listed (an update cannot\n"
+         "                       delete them).\n"
          "  --dry-run   print the plan (per disc: files, entries, bytes, free space)\n"
          "              and write nothing\n",
          Release},

@@ -1,0 +1,28 @@
+#include "release/disc_image.h"
+
+#include <vector>
+
+#include "platform/platform.h"
+#include "release/release_error.h"
+
+namespace qi {
+
+namespace {
+
+const char* const kImageMaker = "xorriso";
+
+}  // namespace
+
+void WriteDiscImage(const std::string& folder, const std::string& image, const std::string& label) {
+    std::vector<std::string> arguments = {"-as", "mkisofs", "-quiet", "-input-charset", "UTF-8", "-iso-level", "3",
+                                          "-J", "-joliet-long", "-R", "-V", platform::Utf8FromCp932(label)};
+    arguments.insert(arguments.end(), {"-o", platform::NativePath(image), platform::NativePath(folder)});
+    const int status = platform::RunProgram(kImageMaker, arguments);
+    if (status == -1) throw ReleaseError("--iso: xorriso cannot be started (is it installed?)");
+    if (status != 0) {
+        platform::RemoveFile(image);
+        throw ReleaseError(platform::NativePath(image) + ": xorriso failed (exit code " + std::to_string(status) + ")");
+    }
+}
+
+}  // namespace qi
