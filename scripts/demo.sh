@@ -68,7 +68,7 @@ tail -n 1 "$sandbox/install.log" | sed 's/^/   /'
 
 echo "== the install folder"
 (cd "$target" && find . -type f | sort | while read -r f; do echo "   $(size "$f") ${f#./}"; done)
-echo "   game.dat, merged from both discs' archives (the loose entry is left out of merges):"
+echo "   game.dat, merged from both discs' archives:"
 "$qpack" list "$target/game.dat" | sed 's/^/   /'
 echo "== the registry store"
 grep -F 'InstallPath' "$QINSTALL_ROOT/registry.txt" | sed 's/^/   /'

@@ -171,9 +171,9 @@ void SleepMs(unsigned milliseconds);
 int ReplaceProgram(const std::string& file, const std::string& arguments);
 // Runs a program (searched on the PATH when the name has no folder) with
 // these arguments, all in UTF-8, and waits for its end: its exit code, or
-// -1 when it could not be started. Its output goes where this program's
-// goes.
-int RunProgram(const std::string& program, const std::vector<std::string>& arguments);
+// -1 when it could not be started. Its output (standard output and error)
+// goes into the file outputFile, created anew.
+int RunProgram(const std::string& program, const std::vector<std::string>& arguments, const std::string& outputFile);
 
 // A shortcut as the shell stores it.
 struct ShellLinkData {
