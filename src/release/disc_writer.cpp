@@ -86,7 +86,7 @@ int64_t FolderBytes(const std::string& folder) {
 }  // namespace
 
 int64_t DiscFixedBytes(const ReleaseContent& content) {
-    return TFileStream(content.SetupProgram, fmOpenRead | fmShareDenyWrite).Size() + kSettingsAllowance +
+    return TFileStream(content.PlainProgram, fmOpenRead | fmShareDenyWrite).Size() + kSettingsAllowance +
            static_cast<int64_t>(kAutorun.size() + content.Title.Bytes.size());
 }
 
@@ -101,12 +101,12 @@ std::vector<DiscSummary> WriteDiscs(ReleaseContent& content, const std::vector<D
         row.Folder = "disc" + std::to_string(disc + 1);
         const std::string folder = out + row.Folder + "\\";
         if (!platform::CreateNewFolder(folder)) throw ReleaseError(platform::NativePath(folder) + ": cannot be created");
-        CopyPlain(content.SetupProgram, folder + "install.exe");
+        CopyPlain(content.PlainProgram, folder + "install.exe");
         work.push_back(WriteDiscFiles(content, plan[disc], disc, folder, all));
         summary.push_back(row);
     }
     // The setup program is installed from the first disc, as the uninstaller.
-    all.ProgramSizes[0] += TFileStream(content.SetupProgram, fmOpenRead | fmShareDenyWrite).Size();
+    all.ProgramSizes[0] += TFileStream(content.PlainProgram, fmOpenRead | fmShareDenyWrite).Size();
     work[0].sourceFiles.insert(work[0].sourceFiles.begin(), "install.exe");
     SetComponentTotals(all);
     for (int disc = 0; disc < count; ++disc) {

@@ -62,6 +62,7 @@ ArchiveResult WriteCarryingProgram(ReleaseContent& content, const std::vector<Ma
     try {
         result = WriteDataArchive(content, made, files, true, archive, basePath);
         AppendArchiveToExe(exe, archive);
+        if (content.Signing.Enabled()) SignProgram(content.Signing, exe);
     } catch (...) {
         platform::RemoveFile(archive);
         throw;
@@ -73,7 +74,7 @@ ArchiveResult WriteCarryingProgram(ReleaseContent& content, const std::vector<Ma
 DownloadSummary WriteDownload(ReleaseContent& content, const std::string& out) {
     DownloadSummary summary;
     summary.File = ProgramName(content, "setup");
-    const std::string setupBytes = FileBytes(content.SetupProgram);
+    const std::string setupBytes = FileBytes(content.PlainProgram);
     std::vector<size_t> files(content.Files.size());
     for (size_t i = 0; i < files.size(); ++i) files[i] = i;
     std::vector<MadeEntry> made;

@@ -86,6 +86,19 @@ std::string WithoutDelimiter(std::string path) {
     return path;
 }
 
+// The setup program as shipped on its own, signed when the release signs.
+std::string PreparePlainProgram(ReleaseContent& content, const SigningKeys& keys, const std::string& work) {
+    content.Signing = keys;
+    if (!keys.Enabled()) return content.SetupProgram;
+    if (!content.WindowsSetup) throw ReleaseError("signing: the setup program is not a Windows program");
+    const std::string plain = work + "~plain.tmp";
+    if (!platform::CopyFileTo(content.SetupProgram, plain, true)) {
+        throw ReleaseError(platform::NativePath(plain) + ": cannot be written");
+    }
+    SignProgram(keys, plain);
+    return plain;
+}
+
 int64_t TotalBytes(const std::vector<GameFile>& files) {
     int64_t total = 0;
     for (const GameFile& file : files) total += file.Size;
@@ -183,6 +196,7 @@ ReleaseReport MakeRelease(const ReleaseProject& project, const ReleaseOptions& o
     }
     try {
         content.SetupProgram = PrepareSetup(project, work, content.WindowsSetup);
+        content.PlainProgram = PreparePlainProgram(content, options.DryRun ? SigningKeys{} : options.Signing, work);
         std::vector<DiscLoad> plan(1);
         if (project.Target.Download) {
             for (size_t i = 0; i < content.Files.size(); ++i) plan[0].Files.push_back(i);
@@ -193,6 +207,7 @@ ReleaseReport MakeRelease(const ReleaseProject& project, const ReleaseOptions& o
         if (options.Iso && !project.Target.Download && !options.DryRun) AddDiscImages(content, work, report);
         if (!options.UpdateFrom.empty()) AddUpdate(content, options, work, report);
         platform::RemoveFile(content.SetupProgram);
+        platform::RemoveFile(content.PlainProgram);
         if (options.DryRun) {
             DeleteFolderTree(work);
         } else if (!platform::RenameFile(WithoutDelimiter(work), out)) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "release/project.h"
+#include "release/signing.h"
 
 namespace qi {
 
@@ -16,6 +17,7 @@ struct ReleaseOptions {
     bool Iso = false;        // a disc image beside each disc folder
     std::string UpdateFrom;  // an earlier release's output folder: also write an update
     int Jobs = 1;
+    SigningKeys Signing;  // signs the Windows programs when enabled
     // Bytes of game files handled so far, of the total.
     std::function<void(int64_t done, int64_t total)> OnProgress;
 };

@@ -8,6 +8,7 @@
 
 #include "release/game_files.h"
 #include "release/project.h"
+#include "release/signing.h"
 #include "settings/install_set.h"
 
 namespace qi {
@@ -29,6 +30,10 @@ struct ReleaseContent {
     std::vector<GameFile> Files;
     MadeEntry Title;             // empty name: no title image
     std::string SetupProgram;    // the setup program's own part, in the work folder
+    // The same as it is shipped on its own (install.exe): signed when the
+    // release signs.
+    std::string PlainProgram;
+    SigningKeys Signing;
     bool WindowsSetup = true;    // a Windows program ("MZ"), not a Linux one
     // Told the bytes of game files written so far.
     std::function<void(int64_t done)> OnProgress;

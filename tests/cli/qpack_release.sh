@@ -121,6 +121,17 @@ run_setup "$update" --silent "--dir=$(target_dir "$work/installed")" >err.txt 2>
 rm installed/unused.dll
 same_as_game "the updated installation is the new game" installed
 
+# A signed download, with a certificate made here, verifies and installs.
+if [ -n "$wine_run" ] && command -v osslsigncode >/dev/null; then
+  openssl req -x509 -newkey rsa:2048 -nodes -keyout key.pem -out cert.pem -days 2 -subj "/CN=Test Maker" 2>/dev/null
+  "${cmd[@]}" release download.toml signed --sign-cert cert.pem --sign-key key.pem >/dev/null 2>err.txt
+  check "a signed download release" 0 $?
+  osslsigncode verify -CAfile cert.pem -in signed/setup.exe >verify.txt 2>&1; check "its signature verifies" 0 $?
+  run_setup signed/setup.exe --silent --accept-license "--dir=$(target_dir "$work/from-signed")" >err.txt 2>&1
+  check "the signed download installs" 0 $?
+  same_as_game "the installation from the signed download is the game" from-signed
+fi
+
 if ((${#iso[@]})); then
   for image in v2/disc*.iso; do xorriso -indev "$image" -find / 2>/dev/null; done >iso.txt
   contains "a disc image keeps the Japanese names" iso.txt "/voice/第一章/v1.ogg"

@@ -53,6 +53,12 @@ int Release(const std::vector<std::string>& arguments) {
             if (i + 1 >= args.size() || !(medium = qi::ParseMedium(args[++i]))) {
                 throw UsageError("--media takes cd650, cd700, dvd, dvd-dl, download or a size such as 2G");
             }
+        } else if (args[i] == "--sign-cert" || args[i] == "--sign-key" || args[i] == "--sign-pkcs12") {
+            if (i + 1 >= args.size()) throw UsageError(args[i] + " needs a FILE");
+            std::string& file = args[i] == "--sign-cert"  ? options.Signing.Certificate
+                                : args[i] == "--sign-key" ? options.Signing.Key
+                                                          : options.Signing.Pkcs12;
+            file = CorePath(args[++i]);
         } else if (args[i] == "--update-from") {
             if (i + 1 >= args.size()) throw UsageError("--update-from needs the earlier release's folder");
             options.UpdateFrom = CorePath(args[++i]);
@@ -63,6 +69,10 @@ int Release(const std::vector<std::string>& arguments) {
         }
     }
     if (positional.size() != 2) throw UsageError("release takes PROJECT and OUT");
+    const qi::SigningKeys& keys = options.Signing;
+    if (keys.Certificate.empty() != keys.Key.empty() || (!keys.Pkcs12.empty() && !keys.Certificate.empty())) {
+        throw UsageError("signing takes --sign-cert with --sign-key, or --sign-pkcs12");
+    }
     options.Out = CorePath(positional[1]);
     try {
         qi::ReleaseProject project = qi::LoadProject(CorePath(positional[0]), DefaultSetup());
@@ -84,7 +94,7 @@ int Release(const std::vector<std::string>& arguments) {
 
 const std::vector<Command>& ReleaseCommands() {
     static const std::vector<Command> commands = {
-        {"release", "PROJECT OUT [--media MEDIA] [--update-from OLD_OUT] [--iso] [--dry-run] [--jobs N]",
+        {"release", "PROJECT OUT [--media MEDIA] [--update-from OLD_OUT] [--iso] [--sign-cert CERT --sign-key KEY | --sign-pkcs12 P12] [--dry-run] [--jobs N]",
          "Turns a game folder into what a player installs from, as the project file\n"
          "(TOML) says: for disc media OUT/disc1, OUT/disc2, ... each within the\n"
          "medium's capacity with the setup program as install.exe, autorun.inf on\n"
@@ -110,8 +120,15 @@ const std::vector<Command>& ReleaseCommands() {
          "                       player it brings an installed OLD release to this one.\n"
          "                       Files deleted since OLD are listed (an update cannot\n"
          "                       delete them).\n"
-         "  --dry-run   print the plan (per disc: files, entries, bytes, free space)\n"
-         "              and write nothing\n",
+         "  --iso                also OUT/disc1.iso, ... (xorriso): ISO 9660 with Joliet\n"
+         "                       and Rock Ridge, volume named after the title; dates\n"
+         "                       from SOURCE_DATE_EPOCH when set\n"
+         "  --sign-cert CERT --sign-key KEY, or --sign-pkcs12 P12\n"
+         "                       sign the Windows programs (install.exe, setup.exe,\n"
+         "                       update.exe) with osslsigncode and verify them\n"
+         "  --dry-run            print the plan (per disc: files, entries, bytes, free\n"
+         "                       space; an update's counts) and write nothing\n"
+         "  --jobs N             compress on N threads (default: one per processor)\n",
          Release},
     };
     return commands;
