@@ -75,6 +75,13 @@ void CollectFilesBelow(const std::string& root, const std::string& relative, std
 
 }  // namespace
 
+bool PassesThroughLink(const std::string& folder, const std::string& relative) {
+    for (size_t step = relative.find('\\'); step != std::string::npos; step = relative.find('\\', step + 1)) {
+        if (platform::IsLink(folder + relative.substr(0, step))) return true;
+    }
+    return false;
+}
+
 std::vector<std::string> FilesBelow(const std::string& root, std::vector<std::string>* unwritable) {
     std::vector<std::string> names;
     CollectFilesBelow(root, "", names, unwritable);

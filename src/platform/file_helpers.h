@@ -30,6 +30,11 @@ void ListFiles(const std::string& folder, const ListFilesOptions& options, std::
 
 namespace qi {
 
+// Whether a relative name below folder (ending in "\") passes through a
+// link: one of its folders is a link, which would lead a write or a
+// delete out of the folder.
+bool PassesThroughLink(const std::string& folder, const std::string& relative);
+
 // Relative names ("sub\name") of every file in and below root (a folder
 // ending in "\"). Names that code page 932 cannot hold are left out;
 // unwritable, when given, receives them (relative, UTF-8).

@@ -187,8 +187,9 @@ ReleaseReport MakeRelease(const ReleaseProject& project, const ReleaseOptions& o
     content.Title = PrepareTitle(project, content.Files);
     content.Jobs = options.Jobs;
     const int64_t total = TotalBytes(content.Files);
-    content.OnProgress = [&](int64_t done) {
-        if (options.OnProgress) options.OnProgress(done, total);
+    const int files = static_cast<int>(content.Files.size());
+    content.OnProgress = [&](int done, int64_t bytes) {
+        if (options.OnProgress) options.OnProgress(done, files, bytes, total);
     };
     const std::string work = out + ".~qpart\\";
     if (!platform::CreateNewFolder(work)) {

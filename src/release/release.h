@@ -18,8 +18,8 @@ struct ReleaseOptions {
     std::string UpdateFrom;  // an earlier release's output folder: also write an update
     int Jobs = 1;
     SigningKeys Signing;  // signs the Windows programs when enabled
-    // Bytes of game files handled so far, of the total.
-    std::function<void(int64_t done, int64_t total)> OnProgress;
+    // Game files and their bytes handled so far, of the totals.
+    std::function<void(int files, int totalFiles, int64_t bytes, int64_t totalBytes)> OnProgress;
 };
 
 // One line of the summary table per output.

@@ -35,14 +35,16 @@ struct ReleaseContent {
     std::string PlainProgram;
     SigningKeys Signing;
     bool WindowsSetup = true;    // a Windows program ("MZ"), not a Linux one
-    // Told the bytes of game files written so far.
-    std::function<void(int64_t done)> OnProgress;
-    int64_t Done = 0;
+    // Told the game files and their bytes written so far.
+    std::function<void(int files, int64_t bytes)> OnProgress;
+    int DoneFiles = 0;
+    int64_t DoneBytes = 0;
     int Jobs = 1;
 
     void Advance(int64_t bytes) {
-        Done += bytes;
-        if (OnProgress) OnProgress(Done);
+        ++DoneFiles;
+        DoneBytes += bytes;
+        if (OnProgress) OnProgress(DoneFiles, DoneBytes);
     }
     // The time the release gives the files it makes: that of the newest
     // game file, so that the same files give the same release.

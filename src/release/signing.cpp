@@ -11,11 +11,15 @@ namespace qi {
 
 namespace {
 
-const char* const kSigner = "osslsigncode";
+// osslsigncode, or the one QPACK_OSSLSIGNCODE names (a path of its own).
+std::string Signer() {
+    const char* named = std::getenv("QPACK_OSSLSIGNCODE");
+    return named && *named ? named : "osslsigncode";
+}
 
 void Run(const std::vector<std::string>& arguments, const std::string& program, const char* step) {
     const std::string log = program + ".log";
-    const int status = platform::RunProgram(kSigner, arguments, log);
+    const int status = platform::RunProgram(Signer(), arguments, log);
     const std::string said = LastLineOf(log);
     platform::RemoveFile(log);
     if (status == -1) throw ReleaseError("signing: osslsigncode cannot be started (is it installed?)");

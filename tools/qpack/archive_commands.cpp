@@ -34,13 +34,20 @@ auto Guarded(const std::string& file, Action action) {
     }
 }
 
-// Opens an archive file or an executable carrying one; a folder or a
-// missing file is bad input here.
+// Whether the file is a Windows or Linux program, whatever its name.
+bool IsProgramFile(const std::string& path) {
+    char head[4] = {};
+    qi::TFileStream(path, qi::fmOpenRead | qi::fmShareDenyWrite).Read(head, 4);
+    return (head[0] == 'M' && head[1] == 'Z') || std::string(head, 4) == "\x7f" "ELF";
+}
+
+// Opens an archive file or a program carrying one; a folder or a missing
+// file is bad input here.
 void OpenArchive(qi::TVrFileCollection& archive, const std::string& argument) {
     std::string path = CorePath(argument);
     if (qi::platform::DirectoryExists(path)) throw InputError(argument, "is a folder, not an archive file");
     if (!qi::platform::FileExists(path)) throw InputError(argument, "no such archive file");
-    Guarded(argument, [&] { archive.Open(path); });
+    Guarded(argument, [&] { IsProgramFile(path) ? archive.OpenAppended(path) : archive.Open(path); });
 }
 
 std::string EntryName(const std::string& archiveArgument, const std::string& utf8) {
@@ -178,6 +185,9 @@ int Extract(const std::vector<std::string>& arguments) {
         }
         const qi::TVrFile& item = reader->Items(chosen[static_cast<size_t>(n)]);
         std::string target = folder + item.Name();
+        if (qi::PassesThroughLink(folder, item.Name())) {
+            throw qi::Error(item.Name() + ": a folder on its way is a link; nothing is written through it");
+        }
         reader->ExtractToFile(item.Name(), target);
         if (item.FileTime != 0) qi::platform::SetFileDosTime(target, static_cast<uint32_t>(item.FileTime));
         return true;

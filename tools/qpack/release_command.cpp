@@ -2,6 +2,7 @@
 // (and an update, disc images) out.
 #include <cinttypes>
 #include <cstdio>
+#include <memory>
 #include <optional>
 
 #include "base/path_helpers.h"
@@ -77,9 +78,14 @@ int Release(const std::vector<std::string>& arguments) {
     try {
         qi::ReleaseProject project = qi::LoadProject(CorePath(positional[0]), DefaultSetup());
         if (medium) project.Target = *medium;
-        ProgressBar progress("release", 0, 0);
-        options.OnProgress = [&](int64_t done, int64_t) { progress.Update(0, done); };
-        PrintReport(qi::MakeRelease(project, options));
+        std::unique_ptr<ProgressBar> progress;
+        options.OnProgress = [&](int files, int totalFiles, int64_t bytes, int64_t totalBytes) {
+            if (!progress) progress = std::make_unique<ProgressBar>("release", totalFiles, totalBytes);
+            progress->Update(files, bytes);
+        };
+        const qi::ReleaseReport report = qi::MakeRelease(project, options);
+        progress.reset();
+        PrintReport(report);
     } catch (const qi::ReleaseError& e) {
         std::fprintf(stderr, "qpack: %s\n", e.what());
         return kExitBadInput;
@@ -125,7 +131,9 @@ const std::vector<Command>& ReleaseCommands() {
          "                       from SOURCE_DATE_EPOCH when set\n"
          "  --sign-cert CERT --sign-key KEY, or --sign-pkcs12 P12\n"
          "                       sign the Windows programs (install.exe, setup.exe,\n"
-         "                       update.exe) with osslsigncode and verify them\n"
+         "                       update.exe) with osslsigncode (or the program the\n"
+         "                       QPACK_OSSLSIGNCODE environment variable names) and\n"
+         "                       verify them\n"
          "  --dry-run            print the plan (per disc: files, entries, bytes, free\n"
          "                       space; an update's counts) and write nothing\n"
          "  --jobs N             compress on N threads (default: one per processor)\n",
