@@ -168,6 +168,7 @@ void AddUpdate(ReleaseContent& content, const ReleaseOptions& options, const std
     const ReleasedFiles old = ReadRelease(AddBackslash(options.UpdateFrom));
     const UpdateDifference difference = CompareWithRelease(content, old);
     if (!options.DryRun) {
+        content.OnProgress = nullptr;  // its files were counted with the release
         const UpdateSummary s = WriteUpdate(content, difference, old, work, work);
         DeleteFolderTree(work + "~update\\");
         report.Rows.push_back({s.File, s.LooseEntries, s.Archive.Entries - s.LooseEntries, s.Archive.Compressed,
