@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# The demo: builds a sample game's two discs with qpack, installs the game
-# with the setup program's unattended front end as the launcher on the
-# first disc would (the second disc goes into the drive when the run asks
-# for it), shows what the installation left, and removes it again through
-# the installed uninstaller -- all inside a sandbox (QINSTALL_ROOT).
+# The demo: releases a sample game's folder to two discs with `qpack
+# release` (and disc images where xorriso is there), installs the game with
+# the setup program's unattended front end as the launcher on the first disc
+# would (the second disc goes into the drive when the run asks for it), shows
+# what the installation left, and removes it again through the installed
+# uninstaller -- all inside a sandbox (QINSTALL_ROOT).
 set -euo pipefail
 build=${1:-build/linux}
 qpack=$PWD/$build/qpack
@@ -13,51 +14,32 @@ rm -rf "$sandbox"
 export QINSTALL_ROOT=$sandbox/root
 drive=$sandbox/drive
 target=$sandbox/installed
-mkdir -p "$sandbox"/{disc1,disc2,content1/scene,content2/scene,content2/cg} "$sandbox/disc2/bgm" "$drive"
+game=$sandbox/project/game
+mkdir -p "$game"/{scene,cg,bgm}
 
 size() { stat -c %s "$1"; }
-# The bytes the data component of a disc brings: the stored sizes of its
-# archive's entries, loose files left out.
-data_size() { "$qpack" list "$1" | awk '$4 != "loose" { sum += $1 } END { print sum + 0 }'; }
-# The settings of disc INDEX (0 or 1) with the sizes of the files both discs hold.
-write_settings() {  # write_settings INDEX SOURCE_FILE... (Windows names)
-  python3 - "$@" >"$sandbox/disc$(($1 + 1)).json" <<PY
-import json, sys
-s = json.load(open("samples/demo/install.json", encoding="utf-8"))
-s["DiscIndex"] = int(sys.argv[1])
-s["SourceFiles"] = sys.argv[2:]
-s["ProgramSizes"] = [$program, 0]
-s["DataSizes"] = [$data1, $data2]
-s["SoundSizes"] = [0, $sound]
-s["ProgramTotal"], s["DataTotal"], s["SoundTotal"] = $program, $data1 + $data2, $sound
-print(json.dumps(s, ensure_ascii=False, indent=2))
-PY
-  "$qpack" settings write "$sandbox/disc$(($1 + 1)).json" "$sandbox/disc$(($1 + 1))/install.dat"
-}
 
-echo "== two discs: settings, plain files, the data archives and the setup program"
-"$qpack" image create samples/demo/title.png "$sandbox/content1/title.vxa" --storage jpeg --scramble 20261208
-for scene in one two; do
-  for line in $(seq 1 2000); do echo "The stars fell on scene $scene, line $line."; done >"$sandbox/content1/scene/$scene.txt"
+echo "== the game maker's folder and project file (samples/demo/release.toml)"
+cp samples/demo/{release.toml,title.png,hello.txt,license.txt} "$sandbox/project/"
+for scene in one two three; do
+  for line in $(seq 1 2000); do echo "The stars fell on scene $scene, line $line."; done >"$game/scene/$scene.txt"
 done
-for line in $(seq 1 2000); do echo "The stars fell on scene three, line $line."; done >"$sandbox/content2/scene/three.txt"
-printf 'How to play.\n' >"$sandbox/content1/manual.txt"
-head -c 4000000 /dev/urandom >"$sandbox/content2/cg/ending.bin"
-head -c 2000000 /dev/urandom >"$sandbox/disc2/bgm/theme.ogg"
-head -c 600000 /dev/urandom >"$sandbox/disc1/memoria.exe"
-printf 'Read me first.\n' >"$sandbox/disc1/readme.txt"
-"$qpack" create "$sandbox/disc1/game.dat" "$sandbox/content1" --loose manual.txt >/dev/null
-"$qpack" create "$sandbox/disc2/game.dat" "$sandbox/content2" >/dev/null
-program=$(($(size "$sandbox/disc1/memoria.exe") + $(size "$sandbox/disc1/readme.txt")))
-data1=$(data_size "$sandbox/disc1/game.dat")
-data2=$(data_size "$sandbox/disc2/game.dat")
-sound=$(size "$sandbox/disc2/bgm/theme.ogg")
-write_settings 0 memoria.exe readme.txt
-write_settings 1 'bgm\theme.ogg'
-cp "$qinstall" "$sandbox/disc1/setup"
+printf 'How to play.\n' >"$game/manual.txt"
+head -c 4000000 /dev/urandom >"$game/cg/ending.bin"
+head -c 2000000 /dev/urandom >"$game/bgm/theme.ogg"
+head -c 600000 /dev/urandom >"$game/memoria.exe"
+printf 'Read me first.\n' >"$game/readme.txt"
+(cd "$sandbox/project" && find game -type f | sort | sed 's/^/   /')
+
+# Two discs: each holds the setup program and about half the game.
+media=$(( ($(size "$qinstall") + 7 * 1024 * 1024) / 1024 ))K
+iso=(); command -v xorriso >/dev/null && iso=(--iso)
+echo "== qpack release release.toml discs --media $media ${iso[*]}"
+"$qpack" release "$sandbox/project/release.toml" "$sandbox/discs" --media "$media" "${iso[@]}" | sed 's/^/   /'
+for disc in 1 2; do ln -s "discs/disc$disc" "$sandbox/disc$disc"; done
 for disc in 1 2; do
   echo "   disc $disc:"
-  "$qpack" list "$sandbox/disc$disc/game.dat" | sed 's/^/     /'
+  (cd "$sandbox/disc$disc/" && find . -type f | sort | sed 's|^\./|     |')
 done
 
 # The drive: a folder whose contents are those of the disc inserted.
@@ -65,7 +47,7 @@ cat >"$sandbox/insert-disc" <<SH
 #!/bin/sh
 # insert-disc N: puts disc N (1 or 2) into the demo's drive.
 [ "\$1" = 1 ] || [ "\$1" = 2 ] || { echo "usage: insert-disc 1|2" >&2; exit 2; }
-rm -rf "$drive" && cp -r "$sandbox/disc\$1" "$drive" && echo "disc \$1 is in the drive"
+rm -rf "$drive" && cp -rpL "$sandbox/disc\$1" "$drive" && echo "disc \$1 is in the drive"
 SH
 chmod +x "$sandbox/insert-disc"
 "$sandbox/insert-disc" 1 >/dev/null
@@ -78,7 +60,7 @@ echo "== the launcher on disc 1 chooses \"install\"; the wizard runs unattended 
   done
 ) &
 changer=$!
-"$drive/setup" --silent --accept-license --all-discs --disc-timeout=30 --dir="$target" \
+"$drive/install.exe" --silent --accept-license --all-discs --disc-timeout=30 --dir="$target" \
     --log="$sandbox/install.log" 2>/dev/null
 wait "$changer"
 grep -F -e 'ディスク' -e '[' "$sandbox/install.log" | sed 's/^/   /'
@@ -86,7 +68,7 @@ tail -n 1 "$sandbox/install.log" | sed 's/^/   /'
 
 echo "== the install folder"
 (cd "$target" && find . -type f | sort | while read -r f; do echo "   $(size "$f") ${f#./}"; done)
-echo "   game.dat, merged from both discs' archives (the loose entry is left out of merges):"
+echo "   game.dat, merged from both discs' archives:"
 "$qpack" list "$target/game.dat" | sed 's/^/   /'
 echo "== the registry store"
 grep -F 'InstallPath' "$QINSTALL_ROOT/registry.txt" | sed 's/^/   /'
@@ -106,7 +88,7 @@ echo "   InstallPath removed from the registry store"
 # once the picture is there.
 window_picture() {  # window_picture OPTION PICTURE [ARGUMENT]
   rm -f "$2"
-  setsid xvfb-run -a -s "-screen 0 1024x768x24" "$drive/setup" "--$1=$2" ${3:+"$3"} >/dev/null 2>&1 &
+  setsid xvfb-run -a -s "-screen 0 1024x768x24" "$drive/install.exe" "--$1=$2" ${3:+"$3"} >/dev/null 2>&1 &
   local run=$! size=0
   for _ in $(seq 1 200); do
     [ -s "$2" ] && [ "$(size "$2")" = "$size" ] && break
@@ -125,5 +107,5 @@ if command -v xvfb-run >/dev/null; then
 fi
 
 echo "== try it yourself, disc 1 is in the drive again: on a desktop in windows (add --terminal to answer on the terminal)"
-echo "   QINSTALL_ROOT=$QINSTALL_ROOT $drive/setup"
+echo "   QINSTALL_ROOT=$QINSTALL_ROOT $drive/install.exe"
 echo "   (when the wizard asks for disc 2, run $sandbox/insert-disc 2, then answer OK)"

@@ -12,7 +12,7 @@ packages=(
   locales fonts-ipafont python3 dpkg-dev
   qt6-base-dev
   xvfb xauth openbox xdotool imagemagick
-  libtomlplusplus-dev libarchive-dev osslsigncode openssl unzip
+  libtomlplusplus-dev xorriso osslsigncode openssl unzip
 )
 
 missing=()

@@ -6,6 +6,7 @@
 set -uo pipefail
 program=$1
 shift
+[ -f "$program" ] || { echo "wine-run.sh: no program $program" >&2; exit 127; }
 
 dir=$(cd "$(dirname "$program")" && pwd)
 while [ "$dir" != / ] && [ ! -f "$dir/CMakeCache.txt" ]; do dir=$(dirname "$dir"); done

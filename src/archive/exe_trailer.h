@@ -13,10 +13,12 @@ namespace qi {
 
 constexpr int64_t kExeTrailerSize = 6;
 
-// The program part's length that the trailer at the end of the stream names;
-// nothing when the stream carries no trailer: shorter than one, without the
-// mark, or naming a negative length or one longer than the bytes before the
-// trailer. The stream's position is left anywhere.
+// The program part's length that the trailer at the end of the stream names
+// (or, in a signed Windows program, the trailer right before its certificate
+// table, after at most 7 zero bytes of padding); nothing when the stream
+// carries no trailer: shorter than one, without the mark, or naming a
+// negative length or one longer than the bytes before the trailer. The
+// stream's position is left anywhere.
 std::optional<int64_t> ReadExeTrailer(TStream& stream);
 std::optional<int64_t> ReadExeTrailer(TQsBigStream& stream);
 

@@ -155,6 +155,7 @@ void TVrFileCollection::ExtractToStream(TStream& dest, const std::string& name) 
 void TVrFileCollection::ExtractToFile(const std::string& name, const std::string& path) {
     const std::string partial = path + kPartialSuffix;
     try {
+        platform::RemoveFile(partial);  // a stale copy, or a link planted there
         {
             TFileStream file(partial, fmCreate);
             ExtractToStream(file, name);

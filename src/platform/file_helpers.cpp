@@ -52,3 +52,40 @@ void ListFiles(const std::string& folder, const ListFilesOptions& options, std::
 }
 
 }  // namespace qi
+
+namespace qi {
+
+namespace {
+
+void CollectFilesBelow(const std::string& root, const std::string& relative, std::vector<std::string>& names,
+                       std::vector<std::string>* unwritable) {
+    std::vector<std::string> leftOut;
+    for (const auto& entry : platform::ListDirectory(root + relative, unwritable ? &leftOut : nullptr)) {
+        const std::string name = relative + entry.name;
+        if (entry.attributes & platform::kAttrDirectory) {
+            CollectFilesBelow(root, name + "\\", names, unwritable);
+        } else {
+            names.push_back(name);
+        }
+    }
+    if (!unwritable) return;
+    const std::string prefix = platform::Utf8FromCp932(relative);
+    for (const std::string& name : leftOut) unwritable->push_back(prefix + name);
+}
+
+}  // namespace
+
+bool PassesThroughLink(const std::string& folder, const std::string& relative) {
+    for (size_t step = relative.find('\\'); step != std::string::npos; step = relative.find('\\', step + 1)) {
+        if (platform::IsLink(folder + relative.substr(0, step))) return true;
+    }
+    return false;
+}
+
+std::vector<std::string> FilesBelow(const std::string& root, std::vector<std::string>* unwritable) {
+    std::vector<std::string> names;
+    CollectFilesBelow(root, "", names, unwritable);
+    return names;
+}
+
+}  // namespace qi

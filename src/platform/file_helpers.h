@@ -27,3 +27,17 @@ struct ListFilesOptions {
 void ListFiles(const std::string& folder, const ListFilesOptions& options, std::vector<std::string>& list);
 
 }  // namespace qi
+
+namespace qi {
+
+// Whether a relative name below folder (ending in "\") passes through a
+// link: one of its folders is a link, which would lead a write or a
+// delete out of the folder.
+bool PassesThroughLink(const std::string& folder, const std::string& relative);
+
+// Relative names ("sub\name") of every file in and below root (a folder
+// ending in "\"). Names that code page 932 cannot hold are left out;
+// unwritable, when given, receives them (relative, UTF-8).
+std::vector<std::string> FilesBelow(const std::string& root, std::vector<std::string>* unwritable = nullptr);
+
+}  // namespace qi

@@ -57,7 +57,13 @@ constexpr uint32_t kInvalidAttributes = 0xFFFFFFFF;
 
 [[nodiscard]] bool FileExists(const std::string& path);       // a file, not a folder
 [[nodiscard]] bool DirectoryExists(const std::string& path);
+// Removes a file; a link (a symbolic link, or a junction on Windows) is
+// removed itself, never what it points to.
 bool RemoveFile(const std::string& path);
+// Whether the path is a link: a symbolic link, or a junction or other
+// reparse point on Windows. Links are never entered, written through or
+// deleted through.
+[[nodiscard]] bool IsLink(const std::string& path);
 // As CopyFileA: copies content, attributes and write time; with failIfExists
 // an existing destination makes it fail. False on any failure.
 [[nodiscard]] bool CopyFileTo(const std::string& source, const std::string& dest, bool failIfExists);
@@ -78,7 +84,8 @@ struct DirectoryEntry {
     std::string name;
     uint32_t attributes;
 };
-// Entries of a folder without "." and "..", in the file system's order.
+// Entries of a folder without "." and "..", in the file system's order. A
+// link is listed without the folder bit, so that walks never enter it.
 // Empty when the folder does not exist. Entries whose names cannot be
 // written in code page 932 are left out; leftOut, when given, receives
 // their names in UTF-8.
@@ -169,6 +176,11 @@ void SleepMs(unsigned milliseconds);
 // error codes. Windows has no such start: the program is opened as
 // ShellOpen opens it, and this returns ShellOpen's result.
 int ReplaceProgram(const std::string& file, const std::string& arguments);
+// Runs a program (searched on the PATH when the name has no folder) with
+// these arguments, all in UTF-8, and waits for its end: its exit code, or
+// -1 when it could not be started. Its output (standard output and error)
+// goes into the file outputFile, created anew.
+int RunProgram(const std::string& program, const std::vector<std::string>& arguments, const std::string& outputFile);
 
 // A shortcut as the shell stores it.
 struct ShellLinkData {

@@ -216,6 +216,7 @@ void TQuorInstallSet::SaveToStream(TStream& stream) const {
 
 void TQuorInstallSet::SaveToFile(const std::string& fileName) const {
     std::string temporary = fileName + ".tmp";
+    platform::RemoveFile(temporary);  // a stale copy, or a link planted there
     {
         TFileStream file(temporary, fmCreate);
         SaveToStream(file);

@@ -197,7 +197,7 @@ bool TFormType::CopyPlainFiles(const std::string& folder) {
             ModalResult = TModalResult::mrOk;
             return false;
         }
-        if (!CopyInstallFile(file, dest, false)) {
+        if (PassesThroughLink(folder, relative) || !CopyInstallFile(file, dest, false)) {
             // A game with a missing file does not start properly: the user
             // decides whether to go on without it. It is not recorded.
             if (Ask(BoxReason::GoOnQuestion,
@@ -221,6 +221,7 @@ void TFormType::WriteLooseFiles(TVrFileCollection& archive, const std::string& f
         if (!skipName.empty() && SameText(entry.Name(), skipName)) continue;
         CheckEntryPath(entry.Name());
         const std::string dest = folder + entry.Name();
+        if (PassesThroughLink(folder, entry.Name())) throw Error(dest + "\r\nファイルが作成できません");
         if (IsSaveData(entry.Name()) && platform::FileExists(dest)) continue;  // the player's
         if (platform::FileExists(dest) && settings_.InstallType != itWindowsFolder) {
             auto time = platform::GetFileDosTime(dest);

@@ -92,7 +92,9 @@ private:
 
     void DeleteRecordedFiles() {
         for (const auto& name : s_.InstalledFiles) {
-            if (InsideFolder(name) && !IsSaveData(name)) DeleteFileForced(folder_ + name);
+            if (InsideFolder(name) && !IsSaveData(name) && !PassesThroughLink(folder_, name)) {
+                DeleteFileForced(folder_ + name);
+            }
         }
     }
 

@@ -27,5 +27,30 @@ TEST(ExeTrailer, NamesTheProgramPartOnlyWhenItFitsTheFile) {
     EXPECT_EQ(TrailerOf("abc" + test::Le32(3) + "qR"), std::nullopt) << "no mark";
 }
 
+// A Windows program whose security directory names a certificate table of
+// 16 bytes at tableStart, which ends the file.
+std::string SignedProgram(const std::string& signedPart, int padding) {
+    std::string pe(0x40 + 24 + 96 + 16 * 8, '\0');
+    pe[0] = 'M';
+    pe[1] = 'Z';
+    pe.replace(0x3C, 4, test::Le32(0x40));
+    pe.replace(0x40, 4, std::string("PE\0\0", 4));
+    pe[0x40 + 24] = 0x0B;  // PE32
+    pe[0x40 + 25] = 0x01;
+    pe.replace(0x40 + 24 + 92, 4, test::Le32(16));
+    const std::string body = pe + signedPart + std::string(static_cast<size_t>(padding), '\0');
+    pe.replace(0x40 + 24 + 96 + 4 * 8, 8, test::Le32(static_cast<int32_t>(body.size())) + test::Le32(16));
+    return pe + signedPart + std::string(static_cast<size_t>(padding), '\0') + std::string(16, 'C');
+}
+
+TEST(ExeTrailer, IsFoundBeforeTheCertificateTableOfASignedProgram) {
+    const int64_t program = 0x40 + 24 + 96 + 16 * 8;
+    const std::string archive = "archive" + test::Le32(static_cast<int32_t>(program)) + "qr";
+    EXPECT_EQ(TrailerOf(SignedProgram(archive, 0)), program);
+    EXPECT_EQ(TrailerOf(SignedProgram(archive, 7)), program) << "padded to a multiple of 8";
+    EXPECT_EQ(TrailerOf(SignedProgram(archive + "x", 2)), std::nullopt) << "padding that is not zeros";
+    EXPECT_EQ(TrailerOf(SignedProgram("archive", 0)), std::nullopt) << "signed, but no archive";
+}
+
 }  // namespace
 }  // namespace qi

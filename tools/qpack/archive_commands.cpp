@@ -10,9 +10,11 @@
 #include "archive/ordered_work.h"
 #include "archive/vrfiles.h"
 #include "base/cp932.h"
+#include "base/wildcard.h"
 #include "base/path_helpers.h"
 #include "cli.h"
 #include "json.h"
+#include "platform/file_helpers.h"
 #include "platform/platform.h"
 #include "progress.h"
 
@@ -22,13 +24,20 @@ namespace {
 bool IsSentinel(const qi::TVrFile& item) { return item.Name() == qi::kEOFEntryName; }
 bool IsReplaced(const qi::TVrFile& item) { return !item.Name().empty() && item.Name()[0] == '/'; }
 
-// Opens an archive file or an executable carrying one; a folder or a
-// missing file is bad input here.
+// Whether the file is a Windows or Linux program, whatever its name.
+bool IsProgramFile(const std::string& path) {
+    char head[4] = {};
+    qi::TFileStream(path, qi::fmOpenRead | qi::fmShareDenyWrite).Read(head, 4);
+    return (head[0] == 'M' && head[1] == 'Z') || std::string(head, 4) == "\x7f" "ELF";
+}
+
+// Opens an archive file or a program carrying one; a folder or a missing
+// file is bad input here.
 void OpenArchive(qi::TVrFileCollection& archive, const std::string& argument) {
     std::string path = CorePath(argument);
     if (qi::platform::DirectoryExists(path)) throw InputError(argument, "is a folder, not an archive file");
     if (!qi::platform::FileExists(path)) throw InputError(argument, "no such archive file");
-    Guarded(argument, [&] { archive.Open(path); });
+    Guarded(argument, [&] { IsProgramFile(path) ? archive.OpenAppended(path) : archive.Open(path); });
 }
 
 std::string EntryName(const std::string& archiveArgument, const std::string& utf8) {
@@ -107,25 +116,6 @@ int Cat(const std::vector<std::string>& args) {
     return kExitOk;
 }
 
-// Takes "--jobs N" out of args: the number of threads, by default one per
-// processor.
-int TakeJobsOption(std::vector<std::string>& args) {
-    int jobs = std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, 64);
-    for (size_t i = 0; i < args.size(); ++i) {
-        if (args[i] != "--jobs") continue;
-        if (i + 1 >= args.size()) throw UsageError("--jobs needs a number");
-        char* end = nullptr;
-        long value = std::strtol(args[i + 1].c_str(), &end, 10);
-        if (args[i + 1].empty() || *end != '\0' || value < 1 || value > 64) {
-            throw UsageError("--jobs takes a number from 1 to 64");
-        }
-        jobs = static_cast<int>(value);
-        args.erase(args.begin() + static_cast<std::ptrdiff_t>(i), args.begin() + static_cast<std::ptrdiff_t>(i) + 2);
-        --i;
-    }
-    return jobs;
-}
-
 // Entry names become paths below DIR and nowhere else; their folders are
 // made before any entry is written.
 void MakeEntryFolders(const std::string& archiveArg, qi::TVrFileCollection& archive, const std::vector<int>& chosen,
@@ -185,6 +175,9 @@ int Extract(const std::vector<std::string>& arguments) {
         }
         const qi::TVrFile& item = reader->Items(chosen[static_cast<size_t>(n)]);
         std::string target = folder + item.Name();
+        if (qi::PassesThroughLink(folder, item.Name())) {
+            throw qi::Error(item.Name() + ": a folder on its way is a link; nothing is written through it");
+        }
         reader->ExtractToFile(item.Name(), target);
         if (item.FileTime != 0) qi::platform::SetFileDosTime(target, static_cast<uint32_t>(item.FileTime));
         return true;
@@ -222,47 +215,15 @@ int VerifyCommand(const std::vector<std::string>& arguments) {
     return kExitBadInput;
 }
 
-// "*" any run of bytes, "?" one byte, letters ignoring case.
-bool WildcardMatch(const std::string& pattern, const std::string& text) {
-    size_t p = 0, t = 0, starP = std::string::npos, starT = 0;
-    auto same = [](char a, char b) { return qi::SameText(std::string(1, a), std::string(1, b)); };
-    while (t < text.size()) {
-        if (p < pattern.size() && (pattern[p] == '?' || (pattern[p] != '*' && same(pattern[p], text[t])))) {
-            ++p;
-            ++t;
-        } else if (p < pattern.size() && pattern[p] == '*') {
-            starP = p++;
-            starT = t;
-        } else if (starP != std::string::npos) {
-            p = starP + 1;
-            t = ++starT;
-        } else {
-            return false;
-        }
+// Files below folder (which ends in "\"), as relative names. A file whose
+// name an archive cannot hold stops the creation: it is not left out unseen.
+std::vector<std::string> CollectFiles(const std::string& folderArg, const std::string& folder) {
+    std::vector<std::string> unwritable;
+    std::vector<std::string> names = qi::FilesBelow(folder, &unwritable);
+    if (!unwritable.empty()) {
+        throw InputError(folderArg, "'" + unwritable[0] + "' has a name that cannot be written in code page 932");
     }
-    while (p < pattern.size() && pattern[p] == '*') ++p;
-    return p == pattern.size();
-}
-
-// Files below folder (which ends in "\"), as names relative to root. A file
-// whose name an archive cannot hold stops the creation: it is not left out
-// unseen.
-void CollectFiles(const std::string& folderArg, const std::string& root, const std::string& relative,
-                  std::vector<std::string>& names) {
-    std::vector<std::string> leftOut;
-    const auto entries = qi::platform::ListDirectory(root + relative, &leftOut);
-    if (!leftOut.empty()) {
-        throw InputError(folderArg, "'" + Utf8Name(folderArg, relative) + leftOut[0] +
-                                        "' has a name that cannot be written in code page 932");
-    }
-    for (const auto& entry : entries) {
-        std::string name = relative + entry.name;
-        if (entry.attributes & qi::platform::kAttrDirectory) {
-            CollectFiles(folderArg, root, name + "\\", names);
-        } else {
-            names.push_back(name);
-        }
-    }
+    return names;
 }
 
 // Entry lookup ignores case, so two names that differ only in case could
@@ -305,8 +266,7 @@ int Create(const std::vector<std::string>& arguments) {
     if (qi::platform::FileExists(CorePath(folderArg))) throw InputError(folderArg, "is a file, not a folder");
     if (!qi::platform::DirectoryExists(folder)) throw InputError(folderArg, "no such folder");
 
-    std::vector<std::string> names;
-    CollectFiles(folderArg, folder, "", names);
+    std::vector<std::string> names = CollectFiles(folderArg, folder);
     // A stable order: by name bytes. The archive being written is left out.
     std::sort(names.begin(), names.end());
     names.erase(std::remove_if(names.begin(), names.end(),
@@ -321,7 +281,7 @@ int Create(const std::vector<std::string>& arguments) {
     for (const std::string& name : names) {
         qi::TVrFile& item = collection.Add(name);
         for (const std::string& pattern : loosePatterns) {
-            if (WildcardMatch(pattern, name)) item.LooseFile = 1;
+            if (qi::WildcardMatch(pattern, name)) item.LooseFile = 1;
         }
         qi::TFileStream file(folder + name, qi::fmOpenRead | qi::fmShareDenyWrite);
         totalBytes += file.Size();

@@ -1,12 +1,31 @@
 #include "cli.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <thread>
 
 #include "platform/platform.h"
 #include "streams/stream.h"
 
 namespace qpack {
+
+int TakeJobsOption(std::vector<std::string>& args) {
+    int jobs = std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, 64);
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i] != "--jobs") continue;
+        if (i + 1 >= args.size()) throw UsageError("--jobs needs a number");
+        char* end = nullptr;
+        long value = std::strtol(args[i + 1].c_str(), &end, 10);
+        if (args[i + 1].empty() || *end != '\0' || value < 1 || value > 64) {
+            throw UsageError("--jobs takes a number from 1 to 64");
+        }
+        jobs = static_cast<int>(value);
+        args.erase(args.begin() + static_cast<std::ptrdiff_t>(i), args.begin() + static_cast<std::ptrdiff_t>(i) + 2);
+        --i;
+    }
+    return jobs;
+}
 
 std::string CorePath(const std::string& argument) { return qi::platform::FromNativePath(argument); }
 

@@ -38,6 +38,10 @@ struct Command {
 const std::vector<Command>& SettingsCommands();
 const std::vector<Command>& ArchiveCommands();
 const std::vector<Command>& ImageCommands();
+const std::vector<Command>& ReleaseCommands();
+
+// Takes "--jobs N" out of the arguments: N, or the processor count.
+int TakeJobsOption(std::vector<std::string>& args);
 
 // A file argument as the core names it (a Windows path).
 std::string CorePath(const std::string& argument);

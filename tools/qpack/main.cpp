@@ -17,6 +17,7 @@ std::vector<Command> AllCommands() {
     std::vector<Command> all = SettingsCommands();
     all.insert(all.end(), ArchiveCommands().begin(), ArchiveCommands().end());
     all.insert(all.end(), ImageCommands().begin(), ImageCommands().end());
+    all.insert(all.end(), ReleaseCommands().begin(), ReleaseCommands().end());
     return all;
 }
 

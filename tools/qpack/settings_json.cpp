@@ -5,58 +5,13 @@
 #include <variant>
 
 #include "platform/platform.h"
+#include "settings/settings_fields.h"
 
 namespace qpack {
 
 using qi::TQuorInstallSet;
 
 namespace {
-
-using Member = std::variant<std::string TQuorInstallSet::*, bool TQuorInstallSet::*, uint8_t TQuorInstallSet::*,
-                            int32_t TQuorInstallSet::*, int64_t TQuorInstallSet::*,
-                            std::vector<int64_t> TQuorInstallSet::*, std::vector<std::string> TQuorInstallSet::*>;
-
-struct Field {
-    const char* name;
-    Member member;
-};
-
-// Every field in the declared order of the settings object.
-const Field kFields[] = {
-    {"DiscCount", &TQuorInstallSet::DiscCount},
-    {"InstalledFiles", &TQuorInstallSet::InstalledFiles},
-    {"SetupCaption", &TQuorInstallSet::SetupCaption},
-    {"DiscIndex", &TQuorInstallSet::DiscIndex},
-    {"Title", &TQuorInstallSet::Title},
-    {"FooterText", &TQuorInstallSet::FooterText},
-    {"DefaultFolder", &TQuorInstallSet::DefaultFolder},
-    {"ReadmeFile", &TQuorInstallSet::ReadmeFile},
-    {"InstallType", &TQuorInstallSet::InstallType},
-    {"OpenReadme", &TQuorInstallSet::OpenReadme},
-    {"TitleImage", &TQuorInstallSet::TitleImage},
-    {"TitleImageMode", &TQuorInstallSet::TitleImageMode},
-    {"ExeFile", &TQuorInstallSet::ExeFile},
-    {"ImageSeed", &TQuorInstallSet::ImageSeed},
-    {"ShowRuntimeButtons", &TQuorInstallSet::ShowRuntimeButtons},
-    {"ReservedFlag", &TQuorInstallSet::ReservedFlag},
-    {"MediumWord", &TQuorInstallSet::MediumWord},
-    {"RegistryKey", &TQuorInstallSet::RegistryKey},
-    {"ProgramSizes", &TQuorInstallSet::ProgramSizes},
-    {"DataSizes", &TQuorInstallSet::DataSizes},
-    {"SoundSizes", &TQuorInstallSet::SoundSizes},
-    {"MovieSizes", &TQuorInstallSet::MovieSizes},
-    {"ProgramTotal", &TQuorInstallSet::ProgramTotal},
-    {"DataTotal", &TQuorInstallSet::DataTotal},
-    {"SoundTotal", &TQuorInstallSet::SoundTotal},
-    {"MovieTotal", &TQuorInstallSet::MovieTotal},
-    {"Installed", &TQuorInstallSet::Installed},
-    {"UpdateMode", &TQuorInstallSet::UpdateMode},
-    {"DataInstalled", &TQuorInstallSet::DataInstalled},
-    {"ExtractFiles", &TQuorInstallSet::ExtractFiles},
-    {"SourceFiles", &TQuorInstallSet::SourceFiles},
-    {"HelloText", &TQuorInstallSet::HelloText},
-    {"LicenseText", &TQuorInstallSet::LicenseText},
-};
 
 Json Text(const std::string& cp932) { return Json::String(qi::platform::Utf8FromCp932(cp932)); }
 
@@ -136,13 +91,6 @@ private:
     const Json& value_;
 };
 
-const Field* FindField(const std::string& name) {
-    for (const Field& field : kFields) {
-        if (name == field.name) return &field;
-    }
-    return nullptr;
-}
-
 // The per-disc arrays follow DiscCount: given, or the longest array given.
 void FitDiscArrays(TQuorInstallSet& s, bool discCountGiven) {
     size_t longest = 0;
@@ -162,7 +110,7 @@ void FitDiscArrays(TQuorInstallSet& s, bool discCountGiven) {
 Json SettingsToJson(const TQuorInstallSet& settings) {
     Json object = Json::Object();
     object.Set("FormatVersion", Json::Integer(settings.FormatVersion));
-    for (const Field& field : kFields) object.Set(field.name, std::visit(ToJson{settings}, field.member));
+    for (const qi::SettingsField& field : qi::AllSettingsFields()) object.Set(field.name, std::visit(ToJson{settings}, field.member));
     return object;
 }
 
@@ -170,7 +118,7 @@ void SettingsFromJson(const Json& object, TQuorInstallSet& settings) {
     if (object.kind() != Json::Kind::Object) throw std::runtime_error("the settings must be one JSON object");
     for (const auto& [key, value] : object.Members()) {
         if (key == "FormatVersion") continue;  // the writer always writes its own version
-        const Field* field = FindField(key);
+        const qi::SettingsField* field = qi::FindSettingsField(key);
         if (!field) throw std::runtime_error("unknown key \"" + key + "\"");
         std::visit(FromJson(settings, key, value), field->member);
     }

@@ -67,7 +67,8 @@ uint32_t GetAttributes(const std::string& path) {
 bool SetAttributes(const std::string& path, uint32_t attributes) {
     auto native = posix::HostPathIfValid(path);
     struct stat info;
-    if (!native || stat(native->c_str(), &info) != 0) return false;
+    // A link's target is not the installation's to change.
+    if (!native || lstat(native->c_str(), &info) != 0 || S_ISLNK(info.st_mode)) return false;
     if (S_ISDIR(info.st_mode)) return true;
     mode_t mode = attributes & kAttrReadOnly ? info.st_mode & ~0222 : info.st_mode | S_IWUSR;
     return chmod(native->c_str(), mode & 07777) == 0;

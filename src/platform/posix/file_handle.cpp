@@ -90,6 +90,8 @@ int OpenFlags(Access access, Creation creation) {
     int flags = O_CLOEXEC | (access == Access::Read ? O_RDONLY : access == Access::Write ? O_WRONLY : O_RDWR);
     if (creation == Creation::CreateAlways) flags |= O_CREAT;
     if (creation == Creation::CreateNew) flags |= O_CREAT | O_EXCL;
+    // Nothing is written through a link planted where a file is expected.
+    if (access != Access::Read) flags |= O_NOFOLLOW;
     return flags;
 }
 

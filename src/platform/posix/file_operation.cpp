@@ -43,7 +43,7 @@ std::vector<std::string> Expand(const std::string& name, bool filesOnly) {
 }
 
 void DeleteTree(const std::string& path) {
-    if (DirectoryExists(path)) {
+    if (!IsLink(path) && DirectoryExists(path)) {
         for (const auto& entry : ListDirectory(path)) DeleteTree(path + "\\" + entry.name);
         RemoveFolder(path);
     } else {

@@ -62,6 +62,12 @@ bool RemoveFile(const std::string& path) {
     return posix::ChangeNoted([&] { return unlink(native->c_str()) == 0; }, *native, "");
 }
 
+bool IsLink(const std::string& path) {
+    auto native = posix::HostPathIfValid(path);
+    struct stat info;
+    return native && lstat(native->c_str(), &info) == 0 && S_ISLNK(info.st_mode);
+}
+
 bool CopyFileTo(const std::string& source, const std::string& dest, bool failIfExists) {
     auto from = posix::HostPathIfValid(source);
     auto to = posix::HostPathIfValid(dest);

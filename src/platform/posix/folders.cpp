@@ -1,5 +1,6 @@
 // Folder creation, removal and listing, free space and short names.
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -16,7 +17,7 @@ namespace {
 
 uint32_t EntryAttributes(int folder, const char* name) {
     struct stat info;
-    if (fstatat(folder, name, &info, 0) != 0) return kAttrArchive;  // a dangling link
+    if (fstatat(folder, name, &info, AT_SYMLINK_NOFOLLOW) != 0 || S_ISLNK(info.st_mode)) return kAttrArchive;
     return posix::AttributesFromStat(info, name);
 }
 

@@ -17,7 +17,22 @@ bool DirectoryExists(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool RemoveFile(const std::string& path) { return DeleteFileW(win32::Wide(path).c_str()) != FALSE; }
+bool IsLink(const std::string& path) {
+    const DWORD attributes = GetFileAttributesW(win32::Wide(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+// A junction or a link to a folder goes as a folder does, which removes
+// the link alone.
+bool RemoveFile(const std::string& path) {
+    const std::wstring wide = win32::Wide(path);
+    const DWORD attributes = GetFileAttributesW(wide.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
+        (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        return RemoveDirectoryW(wide.c_str()) != FALSE;
+    }
+    return DeleteFileW(wide.c_str()) != FALSE;
+}
 
 bool CopyFileTo(const std::string& source, const std::string& dest, bool failIfExists) {
     return CopyFileW(win32::Wide(source).c_str(), win32::Wide(dest).c_str(), failIfExists) != FALSE;

@@ -44,7 +44,9 @@ std::vector<DirectoryEntry> ListDirectory(const std::string& folder, std::vector
         std::wstring name = found.cFileName;
         if (name == L"." || name == L"..") continue;
         if (auto cp932 = win32::Cp932(name)) {
-            entries.push_back({*cp932, found.dwFileAttributes});
+            uint32_t attributes = found.dwFileAttributes;
+            if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) attributes &= ~kAttrDirectory;
+            entries.push_back({*cp932, attributes});
         } else if (leftOut) {
             leftOut->push_back(win32::Utf8(name));
         }
