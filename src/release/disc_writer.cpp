@@ -11,7 +11,17 @@ namespace qi {
 
 namespace {
 
-const std::string kAutorun = "[autorun]\r\nopen=install.exe\r\nicon=install.exe,0\r\n";
+// The disc's autorun.inf: the setup program starts, with its own icon or
+// the project's.
+std::string AutorunText(const ReleaseContent& content) {
+    const std::string icon = content.AutorunIcon.empty() ? "install.exe,0" : "autorun.ico";
+    return "[autorun]\r\nopen=install.exe\r\nicon=" + icon + "\r\n";
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes) {
+    TFileStream file(path, fmCreate);
+    file.Write(bytes.data(), static_cast<int64_t>(bytes.size()));
+}
 // Settings texts besides the source-file names stay well below this.
 constexpr int64_t kSettingsAllowance = 256 * 1024;
 
@@ -87,7 +97,7 @@ int64_t FolderBytes(const std::string& folder) {
 
 int64_t DiscFixedBytes(const ReleaseContent& content) {
     return TFileStream(content.PlainProgram, fmOpenRead | fmShareDenyWrite).Size() + kSettingsAllowance +
-           static_cast<int64_t>(kAutorun.size() + content.Title.Bytes.size());
+           static_cast<int64_t>(AutorunText(content).size() + content.AutorunIcon.size() + content.Title.Bytes.size());
 }
 
 std::vector<DiscSummary> WriteDiscs(ReleaseContent& content, const std::vector<DiscLoad>& plan, const std::string& out) {
@@ -116,8 +126,8 @@ std::vector<DiscSummary> WriteDiscs(ReleaseContent& content, const std::vector<D
         settings.SourceFiles = work[disc].sourceFiles;
         settings.SaveToFile(folder + "install.dat");
         if (disc == 0) {
-            TFileStream autorun(folder + "autorun.inf", fmCreate);
-            autorun.Write(kAutorun.data(), static_cast<int64_t>(kAutorun.size()));
+            WriteBytes(folder + "autorun.inf", AutorunText(content));
+            if (!content.AutorunIcon.empty()) WriteBytes(folder + "autorun.ico", content.AutorunIcon);
         }
         summary[disc].PlainFiles = work[disc].plainFiles;
         summary[disc].Entries = work[disc].archive.Entries;

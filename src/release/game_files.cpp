@@ -90,7 +90,7 @@ Component ComponentOf(const ReleaseProject& project, const std::string& name) {
 }  // namespace
 
 bool IsReleaseFileName(const std::string& name) {
-    for (const char* own : {"install.exe", "install.dat", "autorun.inf", "game.dat", "game.ext"}) {
+    for (const char* own : {"install.exe", "install.dat", "autorun.inf", "autorun.ico", "game.dat", "game.ext"}) {
         if (SameText(name, own)) return true;
     }
     return name.size() == 8 && SameText(name.substr(0, 5), "game.") &&

@@ -21,7 +21,7 @@ struct GameFile {
 };
 
 // The names a release writes at the top of a disc or install folder:
-// install.exe, install.dat, autorun.inf, game.dat, game.ext and the data
+// install.exe, install.dat, autorun.inf, autorun.ico, game.dat, game.ext and the data
 // archive's further volumes game.001, game.002, ...
 bool IsReleaseFileName(const std::string& name);
 

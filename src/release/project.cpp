@@ -170,7 +170,7 @@ ReleaseProject LoadProject(const std::string& projectFile, const std::string& de
     const toml::table root = ParseFile(projectFile);
     const ProjectReader reader(projectFile, root);
     reader.CheckKeys({"title", "game", "exe", "readme", "default_folder", "registry_key", "footer", "hello",
-                      "license", "title_image", "setup", "media", "archive", "loose", "settings"});
+                      "license", "title_image", "icon", "setup", "media", "archive", "loose", "settings"});
     ReleaseProject project;
     project.ProjectFile = projectFile;
     TQuorInstallSet& s = project.Settings;
@@ -186,6 +186,7 @@ ReleaseProject LoadProject(const std::string& projectFile, const std::string& de
     s.HelloText = reader.FileTextKey("hello");
     s.LicenseText = reader.FileTextKey("license");
     project.TitleImage = reader.PathKey("title_image");
+    project.Icon = reader.PathKey("icon");
     project.SetupProgram = reader.Find("setup") ? reader.PathKey("setup") : defaultSetup;
     const std::string media = reader.Find("media") ? reader.Utf8(reader.Find("media"), "media") : "download";
     const auto medium = ParseMedium(media);

@@ -13,7 +13,8 @@ struct ReleaseProject {
     std::string ProjectFile;   // as given
     std::string GameFolder;    // ends in "\"
     std::string SetupProgram;  // the setup program to ship
-    std::string TitleImage;    // a PNG or layered image file; empty for none
+    std::string TitleImage;    // a picture or layered image file; empty for none
+    std::string Icon;          // a picture for the disc's autorun.inf; empty for none
     Medium Target;
     // Patterns (backslashes, code page 932) of the files that go into the
     // data archive; empty: every file but the program, readme, sound and

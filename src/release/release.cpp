@@ -4,9 +4,9 @@
 #include "archive/vrfiles.h"
 #include "base/cp932.h"
 #include "base/path_helpers.h"
-#include "image/png.h"
+#include "image/dib_surface.h"
 #include "image/vexa.h"
-#include "image/vexa_from_png.h"
+#include "image/vexa_from_surface.h"
 #include "platform/platform.h"
 #include "release/disc_image.h"
 #include "release/disc_plan.h"
@@ -34,29 +34,31 @@ std::string ReadBytes(const std::string& path, const char* key, const ReleasePro
 }
 
 // The title image as the launcher reads it: a layered image, made from a
-// PNG picture when that is what the artist saved.
+// PNG, targa, bitmap or icon picture when that is what the artist saved.
 MadeEntry PrepareTitle(const ReleaseProject& project, const std::vector<GameFile>& files) {
     MadeEntry title;
     if (project.TitleImage.empty()) return title;
     const std::string bytes = ReadBytes(project.TitleImage, "title_image", project);
-    const bool png = bytes.compare(0, 8, "\x89PNG\r\n\x1a\n") == 0;
+    const bool layered = SameText(ExtractFileExt(project.TitleImage), ".vxa");
     try {
-        if (png) {
-            VexaWriteOptions options;
-            options.Seed = project.Settings.ImageSeed;
-            title.Bytes = VexaFromRgba(DecodePng(bytes), options);
-        } else {
+        if (layered) {
             TMemoryStream stream;
             stream.Write(bytes.data(), static_cast<int64_t>(bytes.size()));
             stream.SetPosition(0);
             TVexaFrameList(project.Settings.ImageSeed).LoadFromStream(stream, false, true, false);
             title.Bytes = bytes;
+        } else {
+            TDIBSurface picture;
+            picture.LoadFromBytes(bytes, ImageFormatOf(project.TitleImage));
+            VexaWriteOptions options;
+            options.Seed = project.Settings.ImageSeed;
+            title.Bytes = VexaFromSurface(picture, options);
         }
     } catch (const std::exception& e) {
         throw ReleaseError(platform::NativePath(project.TitleImage) + ": \"title_image\" does not decode: " +
                            e.what());
     }
-    title.Name = png ? "title.vxa" : ExtractFileName(project.TitleImage);
+    title.Name = layered ? ExtractFileName(project.TitleImage) : "title.vxa";
     title.FileTime = platform::GetFileDosTime(project.TitleImage).value_or(0);
     for (const GameFile& file : files) {
         if (SameText(file.Name, title.Name)) {
@@ -64,6 +66,19 @@ MadeEntry PrepareTitle(const ReleaseProject& project, const std::vector<GameFile
         }
     }
     return title;
+}
+
+// The disc's icon, from any picture, as an icon file.
+std::string PrepareIcon(const ReleaseProject& project) {
+    if (project.Icon.empty()) return {};
+    const std::string bytes = ReadBytes(project.Icon, "icon", project);
+    try {
+        TDIBSurface picture;
+        picture.LoadFromBytes(bytes, ImageFormatOf(project.Icon));
+        return picture.SaveToBytes(TImageFormat::Icon);
+    } catch (const std::exception& e) {
+        throw ReleaseError(platform::NativePath(project.Icon) + ": \"icon\" cannot be an icon: " + e.what());
+    }
 }
 
 // The setup program's own part (a copy that carries a game carries none
@@ -186,6 +201,7 @@ ReleaseReport MakeRelease(const ReleaseProject& project, const ReleaseOptions& o
     }
     ReleaseContent content{project, ScanGame(project)};
     content.Title = PrepareTitle(project, content.Files);
+    content.AutorunIcon = PrepareIcon(project);
     content.Jobs = options.Jobs;
     const int64_t total = TotalBytes(content.Files);
     const int files = static_cast<int>(content.Files.size());

@@ -29,6 +29,7 @@ struct ReleaseContent {
     const ReleaseProject& Project;
     std::vector<GameFile> Files;
     MadeEntry Title;             // empty name: no title image
+    std::string AutorunIcon;     // icon file bytes for disc 1; empty for none
     std::string SetupProgram;    // the setup program's own part, in the work folder
     // The same as it is shipped on its own (install.exe): signed when the
     // release signs.

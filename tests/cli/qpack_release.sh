@@ -46,7 +46,16 @@ $3
 TOML
 }
 cp "$root/samples/demo/title.png" title.png
-write_project discs.toml "$(((setup_size + 3 * 1024 * 1024) / 1024))K"
+python3 - <<'PY2'
+import struct, zlib
+rows = b''.join(b'\0' + b''.join(bytes((x * 8, y * 8, 128, 255)) for x in range(32)) for y in range(32))
+def chunk(kind, data):
+    return struct.pack('>I', len(data)) + kind + data + struct.pack('>I', zlib.crc32(kind + data))
+png = b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', struct.pack('>IIBBBBB', 32, 32, 8, 6, 0, 0, 0))
+png += chunk(b'IDAT', zlib.compress(rows)) + chunk(b'IEND', b'')
+open('icon.png', 'wb').write(png)
+PY2
+write_project discs.toml "$(((setup_size + 3 * 1024 * 1024) / 1024))K" 'icon = "icon.png"'
 write_project download.toml download
 
 # The installed folder holds the game's plain files and, in game.dat, the
@@ -73,6 +82,7 @@ discs=$(find discs -mindepth 1 -maxdepth 1 -name 'disc*' | wc -l)
 [ "$discs" -ge 3 ]; check "the game needs several discs ($discs)" 0 $?
 [ "$(grep -c '^disc' plan.txt)" = "$discs" ]; check "the plan has as many discs" 0 $?
 [ -f discs/disc1/autorun.inf ] && [ -f "discs/disc$discs/install.exe" ]; check "autorun.inf and install.exe" 0 $?
+contains "the disc's icon from a picture" discs/disc1/autorun.inf "icon=autorun.ico"
 too_big=0
 for d in discs/disc*; do
   [ "$(du -sb "$d" | cut -f1)" -le $(((setup_size + 3 * 1024 * 1024))) ] || too_big=1

@@ -4,6 +4,7 @@
 #include "cli.h"
 #include "image/jpeg_codec.h"
 #include "image/png.h"
+#include "image/vexa_from_surface.h"
 #include "pictures.h"
 
 namespace qpack {
@@ -145,7 +146,7 @@ int Create(const std::vector<std::string>& args) {
         throw UsageError("an image with alpha needs --version 100 or later for its mask");
     }
     pixels.SetBitCount(24);
-    WriteWholeFile(files[1], Guarded(files[1], [&] { return LayeredImage(pixels, o); }));
+    WriteWholeFile(files[1], Guarded(files[1], [&] { return qi::VexaFromSurface(pixels, o); }));
     return kExitOk;
 }
 

@@ -5,6 +5,7 @@
 
 #include "cli.h"
 #include "image/icon.h"
+#include "image/vexa_from_surface.h"
 
 namespace qpack {
 namespace {
@@ -58,23 +59,6 @@ const qi::TDIBSurface& LayeredFrame(qi::TVexaFrameList& list, const std::string&
     return s;
 }
 
-std::string LayeredImage(const qi::TDIBSurface& s, const qi::VexaWriteOptions& options) {
-    qi::VexaFrameData frame;
-    frame.Name = "frame";
-    frame.Width = s.Width();
-    frame.Height = s.Height();
-    frame.BitCount = s.LogicalBitCount();
-    if (s.BitCount() <= 8) frame.Palette.assign(s.ColorTable, s.ColorTable + (1 << s.BitCount()));
-    qi::VexaLayerData layer;
-    layer.Name = "layer";
-    layer.Pixels = &s;
-    layer.AlphaEnabled = s.Mask ? 1 : 0;
-    frame.Layers.push_back(layer);
-    qi::TMemoryStream out;
-    qi::WriteVexaImage(out, options, {frame});
-    return std::string(out.Bytes().begin(), out.Bytes().end());
-}
-
 void LoadPicture(const std::string& file, int index, qi::TDIBSurface& out) {
     if (IsLayered(file)) {
         qi::TVexaFrameList list;
@@ -91,7 +75,7 @@ void LoadPicture(const std::string& file, int index, qi::TDIBSurface& out) {
 
 void SavePicture(const std::string& file, const qi::TDIBSurface& s) {
     if (IsLayered(file)) {
-        WriteWholeFile(file, Guarded(file, [&] { return LayeredImage(s, qi::VexaWriteOptions()); }));
+        WriteWholeFile(file, Guarded(file, [&] { return qi::VexaFromSurface(s, qi::VexaWriteOptions()); }));
         return;
     }
     FormatOf(file);

@@ -15,9 +15,6 @@ namespace qpack {
 void LoadLayered(qi::TVexaFrameList& list, const std::string& file, bool firstOnly, bool keepLayers);
 // The composite of frame index, refused when there is none or it is empty.
 const qi::TDIBSurface& LayeredFrame(qi::TVexaFrameList& list, const std::string& file, int index);
-// A one-frame, one-layer layered image of the surface: its bit count,
-// colour table and Mask (as the layer's mask, with alpha enabled).
-std::string LayeredImage(const qi::TDIBSurface& s, const qi::VexaWriteOptions& options);
 
 // Picture index of the file (the image of an icon or cursor file, the
 // frame of a layered image), its alpha as the Mask. An extension qpack does
