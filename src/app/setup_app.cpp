@@ -223,11 +223,14 @@ bool SetupApp::MakeTemporaryCopy() {
     launchFile_ = folder + kCopyName + ".exe";
     launchArguments_ = "\"" + ExtractFilePath(start_.ProgramFile) + "\"";
     if (!start_.PassOn.empty()) launchArguments_ += " " + start_.PassOn;
-    ClearReadOnly(launchFile_);
     for (int i = 0; i < kCopyAttempts; ++i) {
-        if (platform::CopyFileTo(start_.ProgramFile, launchFile_, false)) return true;
-        launchFile_ = folder + kCopyName + std::to_string(i) + ".exe";
+        // The copy is a new file of this run: an earlier copy that has ended
+        // (or a link put at the name) goes first; one still running cannot
+        // go, and the next name is tried.
         ClearReadOnly(launchFile_);
+        platform::RemoveFile(launchFile_);
+        if (platform::CopyFileTo(start_.ProgramFile, launchFile_, true)) return true;
+        launchFile_ = folder + kCopyName + std::to_string(i) + ".exe";
     }
     Warn("ファイルをコピーできません");
     launchFile_.clear();

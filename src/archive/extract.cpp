@@ -157,7 +157,7 @@ void TVrFileCollection::ExtractToFile(const std::string& name, const std::string
     try {
         platform::RemoveFile(partial);  // a stale copy, or a link planted there
         {
-            TFileStream file(partial, fmCreate);
+            TFileStream file(partial, fmCreateNew);
             ExtractToStream(file, name);
         }
         if (!platform::RenameFile(partial, path)) throw Error(path + ":ファイルを書き込めません");

@@ -311,7 +311,8 @@ bool TVrFileCollection::MergeUpdate(TVrFileCollection& update) {
     std::string sideCar = SideCarFileName(FileName);
     std::string temporary = sideCar + ".new";
     try {
-        TFileStream file(temporary, fmCreate, true);
+        platform::RemoveFile(temporary);  // a stale copy, or a link planted there
+        TFileStream file(temporary, fmCreateNew, true);
         file.WriteBuffer(directory.data(), static_cast<int64_t>(directory.size()));
         file.Flush();
     } catch (...) {

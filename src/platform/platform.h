@@ -19,7 +19,9 @@ namespace qi::platform {
 enum class Access { Read, Write, ReadWrite };
 // What other openers of the same file may do while this handle is open.
 enum class Share { None, Read, Write, ReadWrite };
-enum class Disposition { OpenExisting, CreateAlways };
+// A file created is never written through a link standing at its name:
+// CreateAlways refuses such a name, CreateNew refuses any name that exists.
+enum class Disposition { OpenExisting, CreateAlways, CreateNew };
 
 class File {
 public:
@@ -65,10 +67,13 @@ bool RemoveFile(const std::string& path);
 // deleted through.
 [[nodiscard]] bool IsLink(const std::string& path);
 // As CopyFileA: copies content, attributes and write time; with failIfExists
-// an existing destination makes it fail. False on any failure.
+// an existing destination makes it fail. A link at the destination is
+// replaced by the copy, never written through. False on any failure.
 [[nodiscard]] bool CopyFileTo(const std::string& source, const std::string& dest, bool failIfExists);
 [[nodiscard]] bool RenameFile(const std::string& source, const std::string& dest);  // replaces dest
 uint32_t GetAttributes(const std::string& path);  // kInvalidAttributes when missing
+// Changes the attributes of the file itself: false for a link, whose
+// target is never changed.
 bool SetAttributes(const std::string& path, uint32_t attributes);
 // Last-write time as packed DOS date (high word) and time (low word), local time.
 std::optional<uint32_t> GetFileDosTime(const std::string& path);

@@ -218,7 +218,7 @@ void TQuorInstallSet::SaveToFile(const std::string& fileName) const {
     std::string temporary = fileName + ".tmp";
     platform::RemoveFile(temporary);  // a stale copy, or a link planted there
     {
-        TFileStream file(temporary, fmCreate);
+        TFileStream file(temporary, fmCreateNew);
         SaveToStream(file);
         file.Flush();
     }

@@ -88,8 +88,9 @@ struct OpenArguments {
 };
 
 OpenArguments ArgumentsOfMode(uint16_t mode) {
-    if (mode == fmCreate) {
-        return {platform::Access::ReadWrite, platform::Share::None, platform::Disposition::CreateAlways};
+    if (mode == fmCreate || mode == fmCreateNew) {
+        return {platform::Access::ReadWrite, platform::Share::None,
+                mode == fmCreate ? platform::Disposition::CreateAlways : platform::Disposition::CreateNew};
     }
     static constexpr platform::Access kAccess[] = {platform::Access::Read, platform::Access::Write,
                                                    platform::Access::ReadWrite, platform::Access::Read};

@@ -53,8 +53,11 @@ private:
 
 // Open-mode words of the classic file API: the low nibble is the access
 // (0 read, 1 write, 2 read/write), the next nibble the sharing (0 or 1
-// exclusive, 2 deny write, 3 deny read, 4 deny none); 0xFFFF creates.
+// exclusive, 2 deny write, 3 deny read, 4 deny none); 0xFFFF creates (or
+// empties), 0xFFFE creates a file that must not exist yet. Neither writes
+// through a link at the name.
 constexpr uint16_t fmCreate = 0xFFFF;
+constexpr uint16_t fmCreateNew = 0xFFFE;
 constexpr uint16_t fmOpenRead = 0x0000;
 constexpr uint16_t fmOpenWrite = 0x0001;
 constexpr uint16_t fmOpenReadWrite = 0x0002;

@@ -95,7 +95,8 @@ bool ProgramUpdate::Build(TVrFileCollection& package, TVrFileCollection& dest) {
 void ProgramUpdate::ReplaceTarget() {
     const std::string beside = targetExe_ + ".new";
     ClearReadOnly(targetExe_);
-    if (!platform::CopyFileTo(newExe_, beside, false) || !platform::RenameFile(beside, targetExe_)) {
+    platform::RemoveFile(beside);  // a stale copy, or a link planted there
+    if (!platform::CopyFileTo(newExe_, beside, true) || !platform::RenameFile(beside, targetExe_)) {
         platform::RemoveFile(beside);
         throw Error(newExe_ + " --> " + targetExe_ + "コピーできません");
     }

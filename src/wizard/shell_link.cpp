@@ -5,6 +5,7 @@
 #include "archive/vrfiles.h"
 #include "base/cp932.h"
 #include "base/path_helpers.h"
+#include "platform/file_helpers.h"
 #include "platform/platform.h"
 
 namespace qi {
@@ -21,6 +22,14 @@ bool StaysInside(const std::string& subPath) {
     } catch (const Error&) {
         return false;
     }
+}
+
+// The sub-folder below the special folder, where shortcuts are made and
+// removed; empty when it would leave the special folder or passes through a
+// link (which would lead the writes and deletions elsewhere).
+std::string OwnSubFolder(const std::string& special, const std::string& subDir) {
+    if (subDir.empty() || !StaysInside(subDir) || PassesThroughLink(special, AddBackslash(subDir))) return {};
+    return special + AddBackslash(subDir);
 }
 
 bool HasDelimiter(const std::string& name) {
@@ -92,7 +101,8 @@ void TShellLink::CreateLink() {
     std::string folder = SpecialFolderPath();
     if (!SubDir.empty()) {
         if (!StaysInside(SubDir)) throw EShellLinkError(SubDir + ":フォルダの外を指すフォルダ名です");
-        folder += AddBackslash(SubDir);
+        folder = OwnSubFolder(folder, SubDir);
+        if (folder.empty()) throw EShellLinkError(SubDir + ":フォルダがリンクです");
     }
     if (!StaysInside(Name) || HasDelimiter(Name)) throw EShellLinkError(Name + ":ショートカット名が正しくありません");
     platform::CreateFolders(folder);
@@ -115,13 +125,13 @@ void TShellLink::OpenFolder() {
 }
 
 void TShellLink::DeleteFolder() {
-    if (SubDir.empty() || !StaysInside(SubDir)) return;
-    DeleteTree(SpecialFolderPath() + AddBackslash(SubDir));
+    const std::string folder = OwnSubFolder(SpecialFolderPath(), SubDir);
+    if (!folder.empty()) DeleteTree(folder);
 }
 
 void TShellLink::DeleteLinks(const std::vector<std::string>& names) {
-    if (SubDir.empty() || !StaysInside(SubDir)) return;
-    const std::string folder = SpecialFolderPath() + AddBackslash(SubDir);
+    const std::string folder = OwnSubFolder(SpecialFolderPath(), SubDir);
+    if (folder.empty()) return;
     for (const auto& name : names) {
         if (StaysInside(name) && !HasDelimiter(name)) platform::RemoveShellLink(folder + name + ".lnk");
     }

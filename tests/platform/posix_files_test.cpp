@@ -3,6 +3,7 @@
 // missing write bits.
 #ifndef _WIN32
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "platform/platform.h"
 #include "support/scratch.h"
@@ -27,6 +28,28 @@ TEST(PosixFiles, ReadOnlyFilesTurnWritersAwayForEveryUser) {
     ASSERT_TRUE(SetAttributes(locked, kAttrNormal));
     EXPECT_TRUE(RenameFile(other, locked));
     EXPECT_EQ(test::ReadBytes(locked), "other");
+}
+
+// A link put where the program writes leads nowhere: the file it points to
+// keeps its bytes and its read-only bit.
+TEST(PosixFiles, LinksAtAFileNameAreNeitherWrittenNorChangedThrough) {
+    test::ScratchFolder scratch;
+    const std::string target = scratch / "target.txt", link = scratch / "link.txt", source = scratch / "source.txt";
+    test::WriteBytes(target, "keep");
+    test::WriteBytes(source, "new");
+    ASSERT_TRUE(SetAttributes(target, kAttrReadOnly));
+    ASSERT_EQ(symlink(NativePath(target).c_str(), NativePath(link).c_str()), 0);
+
+    EXPECT_FALSE(SetAttributes(link, kAttrNormal));
+    EXPECT_TRUE(GetAttributes(target) & kAttrReadOnly);
+    EXPECT_THROW(OpenFile(link, Access::Write, Share::None, Disposition::CreateNew), Error);
+    EXPECT_THROW(OpenFile(link, Access::Write, Share::None, Disposition::CreateAlways), Error);
+    EXPECT_FALSE(CopyFileTo(source, link, true));
+    EXPECT_TRUE(CopyFileTo(source, link, false));  // the link is replaced
+    EXPECT_FALSE(IsLink(link));
+    EXPECT_EQ(test::ReadBytes(link), "new");
+    EXPECT_EQ(test::ReadBytes(target), "keep");
+    ASSERT_TRUE(SetAttributes(target, kAttrNormal));
 }
 
 }  // namespace

@@ -71,7 +71,8 @@ bool SetAttributes(const std::string& path, uint32_t attributes) {
     if (!native || lstat(native->c_str(), &info) != 0 || S_ISLNK(info.st_mode)) return false;
     if (S_ISDIR(info.st_mode)) return true;
     mode_t mode = attributes & kAttrReadOnly ? info.st_mode & ~0222 : info.st_mode | S_IWUSR;
-    return chmod(native->c_str(), mode & 07777) == 0;
+    // Refused, rather than followed, when a link has taken the name meanwhile.
+    return fchmodat(AT_FDCWD, native->c_str(), mode & 07777, AT_SYMLINK_NOFOLLOW) == 0;
 }
 
 std::optional<uint32_t> GetFileDosTime(const std::string& path) {
@@ -89,7 +90,7 @@ bool SetFileDosTime(const std::string& path, uint32_t dosTime) {
     time_t seconds = mktime(&*local);
     if (seconds == -1) return false;
     const timespec times[2] = {{0, UTIME_OMIT}, {seconds, 0}};
-    return utimensat(AT_FDCWD, native->c_str(), times, 0) == 0;
+    return utimensat(AT_FDCWD, native->c_str(), times, AT_SYMLINK_NOFOLLOW) == 0;
 }
 
 }  // namespace qi::platform

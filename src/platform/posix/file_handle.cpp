@@ -127,6 +127,9 @@ std::unique_ptr<File> OpenHostFile(const std::string& native, const std::string&
     } else {
         ChangeNoted(openFile, "", native);
     }
+    if (fd < 0 && error == ELOOP && access != Access::Read) {
+        throw Error(windowsPath + ": a link stands at this name; nothing is written through it");
+    }
     if (fd < 0) RaiseSystemError(windowsPath, "cannot open the file", error);
     auto file = std::make_unique<HostFile>(fd, windowsPath);  // closes fd on every way out
     struct stat info;
@@ -152,6 +155,7 @@ namespace qi::platform {
 std::unique_ptr<File> OpenFile(const std::string& path, Access access, Share share, Disposition disposition,
                                bool /*writeThrough: see Flush*/) {
     auto creation = disposition == Disposition::CreateAlways ? posix::Creation::CreateAlways
+                    : disposition == Disposition::CreateNew  ? posix::Creation::CreateNew
                                                              : posix::Creation::OpenExisting;
     return posix::OpenHostFile(posix::MapToHost(path).path, path, access, share, creation);
 }

@@ -25,21 +25,27 @@ void CopyContent(File& from, File& to) {
 }
 
 // Copies the bytes; the destination is created (or emptied) only once the
-// source is open and no other opener of the destination objects. A copy that
-// fails part way is removed again.
+// source is open and no other opener of the destination objects. As
+// CopyFileA, the copy keeps the source's attributes (here the permission
+// bits, so programs stay executable) and write time, both set on the opened
+// copy. A copy that fails part way is removed again.
 bool CopyHostFile(const std::string& from, const std::string& to, const std::string& source,
                   const std::string& dest, bool failIfExists) {
     auto in = posix::OpenHostFile(from, source, Access::Read, Share::Read, posix::Creation::OpenExisting);
     auto creation = failIfExists ? posix::Creation::CreateNew : posix::Creation::CreateAlways;
     auto out = posix::OpenHostFile(to, dest, Access::Write, Share::None, creation);
+    struct stat info;
+    const int fd = posix::HostDescriptor(*out);
     try {
         CopyContent(*in, *out);
+        if (fstat(posix::HostDescriptor(*in), &info) != 0) return false;
     } catch (const Error&) {
         out.reset();
         unlink(to.c_str());
         return false;
     }
-    return true;
+    const timespec times[2] = {{0, UTIME_NOW}, info.st_mtim};
+    return fchmod(fd, info.st_mode & 0777) == 0 && futimens(fd, times) == 0;
 }
 
 }  // namespace
@@ -58,7 +64,7 @@ bool RemoveFile(const std::string& path) {
     auto native = posix::HostPathIfValid(path);
     struct stat info;
     if (!native || lstat(native->c_str(), &info) != 0 || S_ISDIR(info.st_mode)) return false;
-    if (posix::IsReadOnlyFile(*native)) return false;
+    if (!S_ISLNK(info.st_mode) && posix::IsReadOnlyFile(*native)) return false;  // a link goes whatever its target
     return posix::ChangeNoted([&] { return unlink(native->c_str()) == 0; }, *native, "");
 }
 
@@ -71,17 +77,13 @@ bool IsLink(const std::string& path) {
 bool CopyFileTo(const std::string& source, const std::string& dest, bool failIfExists) {
     auto from = posix::HostPathIfValid(source);
     auto to = posix::HostPathIfValid(dest);
-    struct stat info;
-    if (!from || !to || stat(from->c_str(), &info) != 0) return false;
+    if (!from || !to) return false;
+    if (!failIfExists && IsLink(dest)) RemoveFile(dest);
     try {
-        if (!CopyHostFile(*from, *to, source, dest, failIfExists)) return false;
+        return CopyHostFile(*from, *to, source, dest, failIfExists);
     } catch (const Error&) {
         return false;
     }
-    // As CopyFileA: the copy keeps the source's attributes (here the
-    // permission bits, so programs stay executable) and write time.
-    const timespec times[2] = {{0, UTIME_NOW}, info.st_mtim};
-    return chmod(to->c_str(), info.st_mode & 0777) == 0 && utimensat(AT_FDCWD, to->c_str(), times, 0) == 0;
 }
 
 // Replaces an existing file in one step; a folder is only ever moved to a

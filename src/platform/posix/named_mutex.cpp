@@ -82,7 +82,7 @@ bool MutexExists(const std::string& name) {
 std::unique_ptr<NamedMutex> CreateNamedMutex(const std::string& name) {
     int fd;
     try {
-        fd = open(LockFileOf(name).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        fd = open(LockFileOf(name).c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
     } catch (const Error&) {
         return nullptr;
     }

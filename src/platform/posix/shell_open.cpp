@@ -126,7 +126,7 @@ int StartDetached(Start start, const std::string& folder) {
     posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
     const std::string log = posix::StateFolder() + "/wine.log";
     if (start.wine) {
-        posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+        posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_NOFOLLOW, 0600);
         posix_spawn_file_actions_adddup2(&actions, 1, 2);
     }
     posix_spawnattr_t attributes;

@@ -34,7 +34,7 @@ void SyncFolder(const std::string& folder) {
 
 StateFileLock::StateFileLock(const std::string& file) {
     std::string name = file + ".lock";
-    fd_ = open(name.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    fd_ = open(name.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd_ < 0) RaiseSystemError(name, "cannot open the lock file", errno);
     while (flock(fd_, LOCK_EX) != 0) {
         if (errno != EINTR) {
@@ -68,8 +68,11 @@ std::optional<std::string> ReadStateFile(const std::string& file) {
 }
 
 void ReplaceStateFile(const std::string& file, const std::string& content) {
+    // A new file of this change: a stale one (or a link put at its name) goes
+    // first, the link itself.
     std::string temporary = file + ".new";
-    int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    unlink(temporary.c_str());
+    int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0) RaiseSystemError(temporary, "cannot create", errno);
     try {
         WriteAll(fd, content, temporary);

@@ -25,7 +25,8 @@ private:
 // when it exists but cannot be read.
 std::optional<std::string> ReadStateFile(const std::string& file);
 
-// With the StateFileLock of file held: writes "<file>.new", flushes it to the disk and renames it over file.
+// With the StateFileLock of file held: writes "<file>.new" (created afresh,
+// never through a link), flushes it to the disk and renames it over file.
 // Raises qi::Error on failure, leaving file as it was.
 void ReplaceStateFile(const std::string& file, const std::string& content);
 

@@ -103,7 +103,12 @@ private:
 
 std::unique_ptr<File> OpenFile(const std::string& path, Access access, Share share, Disposition disposition,
                                bool writeThrough) {
-    DWORD creation = disposition == Disposition::CreateAlways ? CREATE_ALWAYS : OPEN_EXISTING;
+    if (access != Access::Read && IsLink(path)) {
+        throw Error(path + ": a link stands at this name; nothing is written through it");
+    }
+    DWORD creation = disposition == Disposition::CreateAlways ? CREATE_ALWAYS
+                     : disposition == Disposition::CreateNew  ? CREATE_NEW
+                                                              : OPEN_EXISTING;
     DWORD flags = FILE_ATTRIBUTE_NORMAL | (writeThrough ? FILE_FLAG_WRITE_THROUGH : 0);
     HANDLE handle =
         CreateFileW(win32::Wide(path).c_str(), DesiredAccess(access), ShareMode(share), nullptr, creation, flags, nullptr);

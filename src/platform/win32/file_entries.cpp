@@ -35,6 +35,7 @@ bool RemoveFile(const std::string& path) {
 }
 
 bool CopyFileTo(const std::string& source, const std::string& dest, bool failIfExists) {
+    if (IsLink(dest) && (failIfExists || !RemoveFile(dest))) return false;
     return CopyFileW(win32::Wide(source).c_str(), win32::Wide(dest).c_str(), failIfExists) != FALSE;
 }
 
@@ -44,8 +45,21 @@ bool RenameFile(const std::string& source, const std::string& dest) {
 
 uint32_t GetAttributes(const std::string& path) { return GetFileAttributesW(win32::Wide(path).c_str()); }
 
+// Set through a handle on the entry itself (a link is opened, not followed),
+// so that a link put in the file's place is never changed through.
 bool SetAttributes(const std::string& path, uint32_t attributes) {
-    return SetFileAttributesW(win32::Wide(path).c_str(), attributes) != FALSE;
+    HANDLE handle = CreateFileW(win32::Wide(path).c_str(), FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return false;
+    BY_HANDLE_FILE_INFORMATION now;
+    FILE_BASIC_INFO basic = {};
+    basic.FileAttributes = attributes & ~(FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT);
+    if (basic.FileAttributes == 0) basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+    const bool done = GetFileInformationByHandle(handle, &now) && !(now.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
+                      SetFileInformationByHandle(handle, FileBasicInfo, &basic, sizeof basic);
+    CloseHandle(handle);
+    return done;
 }
 
 std::optional<uint32_t> GetFileDosTime(const std::string& path) {
@@ -67,7 +81,7 @@ bool SetFileDosTime(const std::string& path, uint32_t dosTime) {
         return false;
     }
     HANDLE handle = CreateFileW(win32::Wide(path).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+                                nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (handle == INVALID_HANDLE_VALUE) return false;
     bool done = SetFileTime(handle, nullptr, nullptr, &utc) != FALSE;
     CloseHandle(handle);
