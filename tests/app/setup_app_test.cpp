@@ -1,4 +1,7 @@
 #include <gtest/gtest.h>
+#ifndef _WIN32
+#include <unistd.h>
+#endif
 
 #include "app/app_harness.h"
 #include "base/path_helpers.h"
@@ -191,12 +194,24 @@ TEST_F(Entry, TemporaryCopyTakesTheNextFreeNameOrGivesUp) {
     Run();
     EXPECT_EQ(host.started.back().file, temp / "~qinstall.exe");
     EXPECT_EQ(ReadBytes(temp / "~qinstall.exe"), "program bytes");
+#ifndef _WIN32
+    // A link put at the name is replaced, and what it points to stays.
+    WriteBytes(disc / "decoy.txt", "decoy");
+    platform::RemoveFile(temp / "~qinstall.exe");
+    ASSERT_EQ(symlink(platform::NativePath(disc / "decoy.txt").c_str(),
+                      platform::NativePath(temp / "~qinstall.exe").c_str()), 0);
+    Run();
+    EXPECT_EQ(host.started.back().file, temp / "~qinstall.exe");
+    EXPECT_FALSE(platform::IsLink(temp / "~qinstall.exe"));
+    EXPECT_EQ(ReadBytes(disc / "decoy.txt"), "decoy");
+#endif
 
     // No name can be written at all.
     platform::RemoveFile(programFile);
     host.boxes.answers = {R::mrOk};
+    const size_t started = host.started.size();
     EXPECT_EQ(Run().End, SetupEnd::CopyFailed);
-    EXPECT_EQ(host.started.size(), 2u);
+    EXPECT_EQ(host.started.size(), started);
     ASSERT_EQ(host.boxes.asked.size(), 1u);
     EXPECT_EQ(host.boxes.asked[0].text, "ファイルをコピーできません");
 }

@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 #include "platform/platform.h"
@@ -77,6 +78,20 @@ TEST_F(PosixRegistry, ADamagedStoreOpensNothingAndIsNeverOverwritten) {
     EXPECT_THROW(key->WriteString("InstallPath", "C:\\Game"), Error);
     EXPECT_FALSE(DeleteRegistryTree(RootKey::CurrentUser, "Software\\Maker"));
     EXPECT_EQ(StoreText(), damaged);
+}
+
+TEST_F(PosixRegistry, ALinkAtTheStoresNewCopyIsReplacedNotWrittenThrough) {
+    const std::string decoy = root_.Folder() + "/decoy.txt";
+    std::ofstream(decoy) << "decoy";
+    ASSERT_EQ(symlink(decoy.c_str(), (Store() + ".new").c_str()), 0);
+    auto key = GameKey();
+    ASSERT_TRUE(key);
+    key->WriteString("InstallPath", "C:\\Game");
+    EXPECT_EQ(key->ReadString("InstallPath"), "C:\\Game");
+    std::ifstream in(decoy);
+    std::string kept((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(kept, "decoy");
+    EXPECT_FALSE(std::filesystem::is_symlink(Store()));
 }
 
 TEST_F(PosixRegistry, AKeyDeletedByAnotherOpenerTakesNoMoreValues) {
