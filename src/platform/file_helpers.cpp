@@ -23,9 +23,8 @@ bool Matches(uint32_t attributes, const ListFilesOptions& options) {
     return (options.mask & attributes) != 0 || ((attributes & kSixAttributeBits) == 0 && options.includePlain);
 }
 
-}  // namespace
-
-void ListFiles(const std::string& folder, const ListFilesOptions& options, std::vector<std::string>& list) {
+void ListFilesAt(const std::string& folder, const ListFilesOptions& options, std::vector<std::string>& list,
+                 int depth) {
     std::string base = AddBackslash(folder);
     if (options.clearList) list.clear();
     for (const auto& entry : platform::ListDirectory(base)) {
@@ -42,13 +41,19 @@ void ListFiles(const std::string& folder, const ListFilesOptions& options, std::
                 list.push_back(full);
             }
         }
-        if (options.recurse && isFolder) {
+        if (options.recurse && isFolder && depth < kMaxFolderDepth) {
             ListFilesOptions inner = options;
             inner.delimiterOnFolders = true;
             inner.clearList = false;
-            ListFiles(full, inner, list);
+            ListFilesAt(full, inner, list, depth + 1);
         }
     }
+}
+
+}  // namespace
+
+void ListFiles(const std::string& folder, const ListFilesOptions& options, std::vector<std::string>& list) {
+    ListFilesAt(folder, options, list, 0);
 }
 
 }  // namespace qi
@@ -58,12 +63,12 @@ namespace qi {
 namespace {
 
 void CollectFilesBelow(const std::string& root, const std::string& relative, std::vector<std::string>& names,
-                       std::vector<std::string>* unwritable) {
+                       std::vector<std::string>* unwritable, int depth) {
     std::vector<std::string> leftOut;
     for (const auto& entry : platform::ListDirectory(root + relative, unwritable ? &leftOut : nullptr)) {
         const std::string name = relative + entry.name;
         if (entry.attributes & platform::kAttrDirectory) {
-            CollectFilesBelow(root, name + "\\", names, unwritable);
+            if (depth < kMaxFolderDepth) CollectFilesBelow(root, name + "\\", names, unwritable, depth + 1);
         } else {
             names.push_back(name);
         }
@@ -84,7 +89,7 @@ bool PassesThroughLink(const std::string& folder, const std::string& relative) {
 
 std::vector<std::string> FilesBelow(const std::string& root, std::vector<std::string>* unwritable) {
     std::vector<std::string> names;
-    CollectFilesBelow(root, "", names, unwritable);
+    CollectFilesBelow(root, "", names, unwritable, 0);
     return names;
 }
 

@@ -11,10 +11,16 @@ namespace qi {
 // can be replaced or deleted; the other attributes stay.
 void ClearReadOnly(const std::string& path);
 
+// The deepest folder level the walks below enter: no Windows path (260
+// characters) holds more levels, and a disc deeper than that is not walked
+// to its bottom.
+constexpr int kMaxFolderDepth = 128;
+
 // Appends the full paths of the matching entries of folder to list.
 // mask: attribute bits that select an entry (the folder bit selects
 // folders); includePlain: also entries that carry none of the six bits;
-// extension: "" or ".exe" and the like, compared ignoring case.
+// extension: "" or ".exe" and the like, compared ignoring case; recurse
+// goes down kMaxFolderDepth levels at most.
 struct ListFilesOptions {
     uint16_t mask = 47;
     bool includePlain = true;
@@ -36,8 +42,9 @@ namespace qi {
 bool PassesThroughLink(const std::string& folder, const std::string& relative);
 
 // Relative names ("sub\name") of every file in and below root (a folder
-// ending in "\"). Names that code page 932 cannot hold are left out;
-// unwritable, when given, receives them (relative, UTF-8).
+// ending in "\"), down to kMaxFolderDepth levels. Names that code page 932
+// cannot hold are left out; unwritable, when given, receives them
+// (relative, UTF-8).
 std::vector<std::string> FilesBelow(const std::string& root, std::vector<std::string>* unwritable = nullptr);
 
 }  // namespace qi

@@ -1,5 +1,8 @@
 // The file helpers over the platform layer: listing folders.
 #include <gtest/gtest.h>
+#ifndef _WIN32
+#include <unistd.h>
+#endif
 
 #include <algorithm>
 
@@ -55,6 +58,32 @@ TEST(ListFiles, ClearAttributesMakesFilesWritable) {
     ASSERT_EQ(files.size(), 1u);
     EXPECT_EQ(platform::GetAttributes(files[0]) & platform::kAttrReadOnly, 0u);
 }
+
+#ifndef _WIN32
+// Links that lead back up (a -> ., b -> .) would make the walk endless, and
+// a tree deeper than any Windows path is not walked to its bottom.
+TEST(ListFiles, WalksStopAtLinksAndAtAFixedDepth) {
+    test::ScratchFolder dir;
+    std::string deepest;
+    for (int level = 0; level <= kMaxFolderDepth; ++level) deepest += "d\\";
+    ASSERT_TRUE(platform::CreateFolders(dir / deepest));
+    test::WriteBytes(dir / "top.txt", "1");
+    test::WriteBytes(dir / "d\\one.txt", "2");
+    test::WriteBytes(dir / (deepest + "bottom.txt"), "3");
+    for (const char* name : {"a", "b"}) ASSERT_EQ(symlink(".", platform::NativePath(dir / name).c_str()), 0);
+
+    ListFilesOptions all;
+    all.recurse = true;
+    all.mask = platform::kAttrArchive;  // files (and links) only
+    std::vector<std::string> files;
+    ListFiles(dir.Path(), all, files);
+    std::sort(files.begin(), files.end());
+    EXPECT_EQ(files, (std::vector<std::string>{dir / "a", dir / "b", dir / "d\\one.txt", dir / "top.txt"}));
+    std::vector<std::string> below = FilesBelow(dir.Path());
+    std::sort(below.begin(), below.end());
+    EXPECT_EQ(below, (std::vector<std::string>{"a", "b", "d\\one.txt", "top.txt"}));
+}
+#endif
 
 }  // namespace
 }  // namespace qi
