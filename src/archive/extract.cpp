@@ -77,6 +77,29 @@ void InflatePieces(StoredPieces& stored, const std::string& who, const ZlibInfla
 
 const char kPartialSuffix[] = ".~qpart";
 
+// The new file an entry is written into, named path in messages; with a
+// limit (not negative), a write that would pass it stops the extraction.
+class ExtractedFile final : public TFileStream {
+public:
+    ExtractedFile(const std::string& partial, const std::string& path, int64_t limit)
+        : TFileStream(partial, fmCreateNew), path_(path), limit_(limit) {}
+    int64_t Write(const void* buffer, int64_t count) override {
+        if (limit_ >= 0 && count > limit_ - Position()) Refuse();
+        return TFileStream::Write(buffer, count);
+    }
+    // A copy inside the kernel passes Write by.
+    void CheckSize() {
+        if (limit_ >= 0 && Size() > limit_) Refuse();
+    }
+
+private:
+    [[noreturn]] void Refuse() const {
+        throw EOutputLimit(path_ + ":展開したデータが宣言されたサイズ(" + std::to_string(limit_) + "バイト)を超えます");
+    }
+    std::string path_;
+    int64_t limit_;
+};
+
 }  // namespace
 
 void CheckEntryPath(const std::string& name) {
@@ -152,15 +175,19 @@ void TVrFileCollection::ExtractToStream(TStream& dest, const std::string& name) 
     throw Error(name + ":ファイルがありません");
 }
 
-void TVrFileCollection::ExtractToFile(const std::string& name, const std::string& path) {
+int64_t TVrFileCollection::ExtractToFile(const std::string& name, const std::string& path, int64_t maxSize) {
     const std::string partial = path + kPartialSuffix;
     try {
         platform::RemoveFile(partial);  // a stale copy, or a link planted there
+        int64_t size;
         {
-            TFileStream file(partial, fmCreateNew);
+            ExtractedFile file(partial, path, maxSize);
             ExtractToStream(file, name);
+            file.CheckSize();
+            size = file.Size();
         }
         if (!platform::RenameFile(partial, path)) throw Error(path + ":ファイルを書き込めません");
+        return size;
     } catch (...) {
         platform::RemoveFile(partial);
         throw;

@@ -36,6 +36,12 @@ public:
 
 class TVrFileCollection;
 
+// An entry written out passed the size it was allowed.
+class EOutputLimit : public Error {
+public:
+    using Error::Error;
+};
+
 // Progress of the long archive operations; setting cancel stops them.
 using VrProgressEvent = std::function<void(TVrFileCollection& sender, TVrFile* item, int64_t size, int index,
                                             int count, bool& cancel)>;
@@ -71,8 +77,10 @@ public:
     void ExtractToStream(TStream& dest, const std::string& name);
     // The same into the file path (its folder must exist), written under a
     // name of its own first so that a failed extraction leaves nothing under
-    // path and an older file there is kept.
-    void ExtractToFile(const std::string& name, const std::string& path);
+    // path and an older file there is kept. With maxSize not negative, the
+    // writing stops with EOutputLimit as the content passes maxSize bytes (a
+    // few bytes of zlib can stand for gigabytes). Returns the content's size.
+    int64_t ExtractToFile(const std::string& name, const std::string& path, int64_t maxSize = -1);
 
     // Writing and checking.
     bool WriteArchive(TQsBigFileStream& dest);

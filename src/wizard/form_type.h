@@ -155,8 +155,10 @@ protected:
     bool WaitForDisc(int disc);
     bool CopyPlainFiles(const std::string& folder);
     // The entries flagged as loose files, written out one by one (an update
-    // of an executable skips the entry of that name).
-    void WriteLooseFiles(TVrFileCollection& archive, const std::string& folder, const std::string& skipName);
+    // of an executable skips the entry of that name). Together they may take
+    // budget bytes, which they use up: one that would pass it stops the run.
+    void WriteLooseFiles(TVrFileCollection& archive, const std::string& folder, const std::string& skipName,
+                         int64_t& budget);
     // Whether the save-data box is offered on the "uninst" page.
     virtual bool SaveDataPresent();
     // The installation's work is done and recorded; the exit page follows.

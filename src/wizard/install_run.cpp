@@ -3,6 +3,7 @@
 // separate files), the check of the result, the record of what was
 // installed, the shortcuts and the registry value. Updates of an installed
 // game take their own turns at a few of the steps.
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <vector>
@@ -63,6 +64,17 @@ void DeleteOldDataFile(const std::string& folder) {
         if (!platform::FileExists(name)) break;
         platform::RemoveFile(name);
     }
+}
+
+// What the settings declare for the whole game. The free space was checked
+// against the declared sizes: loose files, which a few bytes of zlib can
+// blow up to gigabytes, may not write more.
+int64_t DeclaredBytes(const TQuorInstallSet& s) {
+    int64_t total = 0;
+    for (int64_t size : {s.ProgramTotal, s.DataTotal, s.SoundTotal, s.MovieTotal}) {
+        if (size > 0) total = size > INT64_MAX - total ? INT64_MAX : total + size;
+    }
+    return total;
 }
 
 bool HasEntriesToMerge(TVrFileCollection& archive) {
@@ -214,7 +226,7 @@ bool TFormType::CopyPlainFiles(const std::string& folder) {
 }
 
 void TFormType::WriteLooseFiles(TVrFileCollection& archive, const std::string& folder,
-                                const std::string& skipName) {
+                                const std::string& skipName, int64_t& budget) {
     for (int i = 0; i < archive.Count(); ++i) {
         TVrFile& entry = archive.Items(i);
         if (!entry.LooseFile || SameText(entry.Name(), "install.dat")) continue;
@@ -233,9 +245,11 @@ void TFormType::WriteLooseFiles(TVrFileCollection& archive, const std::string& f
         platform::CreateFolders(ExtractFilePath(dest));
         try {
             ClearReadOnly(dest);
-            archive.ExtractToFile(entry.Name(), dest);
+            budget -= archive.ExtractToFile(entry.Name(), dest, budget);
         } catch (const EDataDamaged&) {
             throw;  // the run stops with the damage warning
+        } catch (const EOutputLimit&) {
+            throw;  // the run stops with this message
         } catch (const Error&) {
             throw Error(dest + "\r\nファイルが作成できません");
         }
@@ -250,7 +264,11 @@ void TFormType::WriteLooseFiles(TVrFileCollection& archive, const std::string& f
 class InstallationSteps {
 public:
     explicit InstallationSteps(TFormType& form)
-        : f_(form), s_(form.settings_), folder_(form.InstallFolder()), source_(AddBackslash(form.sourcePath_)) {}
+        : f_(form),
+          s_(form.settings_),
+          folder_(form.InstallFolder()),
+          source_(AddBackslash(form.sourcePath_)),
+          looseBudget_(DeclaredBytes(s_)) {}
 
     bool Run() {
         // The uninstallation removes this key: it must be one of the game's own.
@@ -337,7 +355,7 @@ private:
         if (update_) update_->KeepInstalledEntries(*dest_);
         if (s_.ExtractFiles) {
             try {
-                f_.WriteLooseFiles(archive, folder_, update_ ? update_->TargetName() : "");
+                f_.WriteLooseFiles(archive, folder_, update_ ? update_->TargetName() : "", looseBudget_);
             } catch (const EDataDamaged&) {
                 return Damaged();
             }
@@ -419,6 +437,7 @@ private:
     TQuorInstallSet& s_;
     const std::string folder_;
     const std::string source_;
+    int64_t looseBudget_;  // what loose files may still write
     std::unique_ptr<ProgramUpdate> update_;
     // Declared after the update: freed first, before its work folder goes.
     std::unique_ptr<TVrFileCollection> dest_;

@@ -318,6 +318,25 @@ TEST_F(InstallRun, ExtractFilesRefusesDamagedAndEscapingEntries) {
     EXPECT_FALSE(platform::FileExists(target / "install.dat"));
 }
 
+// Loose files may write no more than the settings declare for the game: a
+// small zlib stream that inflates far beyond that stops the run with a
+// message naming the file, and nothing of it is left.
+TEST_F(InstallRun, ExtractFilesStopAtTheDeclaredSize) {
+    settings.ExtractFiles = true;
+    OneDisc(1000, 24, 0, 0);
+    test::TestEntry bomb{"movie.bin", std::string(4 << 20, '\0'), false, Dos(2021, 3, 1), 0, 1};
+    PutArchive({Entry("game.exe", "exe", Dos(2021, 3, 1), 1), bomb});
+    Create();
+    try {
+        form->ShowPage(WizardPage::Copy);
+        ADD_FAILURE() << "the installation went on";
+    } catch (const EOutputLimit& e) {
+        EXPECT_EQ(std::string(e.what()), target / "movie.bin" + ":展開したデータが宣言されたサイズ(1021バイト)を超えます");
+    }
+    EXPECT_EQ(ReadBytes(target / "game.exe"), "exe");
+    EXPECT_EQ(platform::ListDirectory(target.Path()).size(), 1u) << "nothing of the large file";
+}
+
 // The Windows-folder kind installs its files and records nothing; loose
 // files there are always rewritten.
 TEST_F(InstallRun, WindowsFolderInstallRecordsNothing) {
