@@ -10,6 +10,10 @@
 namespace qi {
 namespace {
 
+// No game lists more names than this (a game of a million files has room to
+// spare); a larger count in a small file would only cost memory.
+constexpr int32_t kMaxListedNames = 1 << 21;
+
 class SettingsReader {
 public:
     SettingsReader(TStream& stream, const std::string& sourceName)
@@ -39,9 +43,10 @@ public:
         Take(text.data(), n, what);
         return text;
     }
-    // A count of items that each take at least itemBytes bytes of the data.
+    // A count of names that each take at least itemBytes bytes of the data.
     int32_t Count(const char* what, int64_t itemBytes) {
         int32_t n = Int(what);
+        if (n > kMaxListedNames) Fail(std::string(what) + " " + std::to_string(n) + " exceeds the limit");
         return n <= 0 ? 0 : static_cast<int32_t>(Checked(n, itemBytes, what));
     }
     int64_t Remaining() const { return remaining_; }

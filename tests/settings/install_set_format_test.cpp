@@ -177,6 +177,8 @@ TEST(InstallSetFormat, TruncatedOrHostileImagesFailAndChangeNothing) {
     std::string hugeList = Sample(101).Bytes();
     hugeList.replace(0, 5, "is102");
     expectRejected(hugeList + std::string("\xFF\xFF\xFF\x7F", 4));
+    // Names enough to fill the file, but more than any game lists.
+    expectRejected(hugeList + std::string("\x00\x00\x30\x00", 4) + std::string(12 << 20, '\0'));
 }
 
 TEST(InstallSetFormat, SaveToFileReplacesTheWholeFile) {
