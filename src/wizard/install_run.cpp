@@ -235,7 +235,8 @@ void TFormType::WriteLooseFiles(TVrFileCollection& archive, const std::string& f
         const std::string dest = folder + entry.Name();
         if (PassesThroughLink(folder, entry.Name())) throw Error(dest + "\r\nファイルが作成できません");
         if (IsSaveData(entry.Name()) && platform::FileExists(dest)) continue;  // the player's
-        if (platform::FileExists(dest) && settings_.InstallType != itWindowsFolder) {
+        // A link at the name is no file of the game's: it is replaced.
+        if (platform::FileExists(dest) && !platform::IsLink(dest) && settings_.InstallType != itWindowsFolder) {
             auto time = platform::GetFileDosTime(dest);
             if (time && *time >= static_cast<uint32_t>(entry.FileTime)) {
                 settings_.AddInstalledFile(entry.Name());

@@ -3,7 +3,8 @@
 # nowhere: a folder that is a link is neither written through nor entered,
 # a link at a file's name is replaced, not written through, and a decoy
 # folder the links point to comes out unchanged, its read-only file
-# included. Under Wine a link to a folder is what Windows calls a junction.
+# included. Under Wine a link to a folder is what Windows calls a junction,
+# but a link to a file looks like the file itself: those cases run on Linux.
 # qinstall_links.sh SOURCE_DIR SETUP_PROGRAM WINE_RUN|- QPACK_COMMAND...
 source_dir=$1 setup_program=$2 wine_run=$3
 [ "$wine_run" = - ] && wine_run=
@@ -41,6 +42,9 @@ TOML
 "${cmd[@]}" create game.dat game >/dev/null 2>err.txt; check "an archive to extract" 0 $?
 sed 's/"download"/"cd700"/' game.toml >discs.toml
 "${cmd[@]}" release discs.toml discs >/dev/null 2>err.txt; check "a disc to install" 0 $?
+file_link() {  # file_link NAME...: links to the decoy's read-only file (Linux only)
+  if [ -z "$wine_run" ]; then for name in "$@"; do ln -s "$work/decoy/victim.txt" "$name"; done; fi
+}
 sums() { (cd decoy && find . -printf '%y %m %p\n' | sort && find . -type f -exec md5sum {} + | sort); }
 sums >before.txt
 decoy_unchanged() {  # decoy_unchanged NAME
@@ -55,19 +59,20 @@ contains "naming the file" err.txt "ファイルが作成できません"
 decoy_unchanged "a linked folder"
 
 mkdir -p t2
-for name in hoshi.exe.~qpart install.dat.tmp install.exe; do ln -s ../decoy/victim.txt "t2/$name"; done
-install_into "out/setup$exe" t2; check "links at temporary names and at install.exe" 0 $?
-[ ! -L t2/hoshi.exe.~qpart ] && [ ! -L t2/install.dat.tmp ] && [ ! -L t2/install.exe ] && [ "$(cat t2/hoshi.exe)" = exe ]
+file_link t2/hoshi.exe t2/hoshi.exe.~qpart t2/install.dat.tmp t2/install.exe
+install_into "out/setup$exe" t2; check "links at file names" 0 $?
+[ ! -L t2/hoshi.exe ] && [ ! -L t2/hoshi.exe.~qpart ] && [ ! -L t2/install.dat.tmp ] && [ ! -L t2/install.exe ] &&
+  [ "$(cat t2/hoshi.exe)" = exe ]
 check "are replaced, not written through" 0 $?
 decoy_unchanged "links at file names"
 
-ln -s ../decoy t2/sub && ln -s ../decoy t2/kept && ln -s ../decoy/victim.txt t2/own.txt
+ln -s ../decoy t2/sub && ln -s ../decoy t2/kept && file_link t2/own.txt
 "${cmd[@]}" settings show t2/install.dat |
   sed 's/"InstalledFiles": \[/"InstalledFiles": ["sub\\\\victim.txt", "own.txt", /' >record.json
 "${cmd[@]}" settings write record.json t2/install.dat >/dev/null 2>err.txt; check "a record naming links" 0 $?
 uninstall t2; check "the uninstallation" 0 $?
 [ ! -e t2/hoshi.exe ] && [ ! -L t2/own.txt ] && [ -L t2/kept ] && [ -L t2/sub ]
-check "removes the game and the recorded link alone" 0 $?
+check "removes the game and the recorded link alone, and enters no link" 0 $?
 decoy_unchanged "the uninstallation"
 
 mkdir -p extracted && ln -s ../decoy extracted/script
@@ -82,7 +87,7 @@ decoy_unchanged "a linked folder on the disc's way"
 
 # A disc whose links loop back to it: the walk over its files ends.
 ln -s . discs/disc1/a && ln -s . discs/disc1/b
-mkdir -p t4 && ln -s ../decoy/victim.txt t4/hoshi.exe
+mkdir -p t4 && file_link t4/hoshi.exe
 timeout 120 $wine_run "discs/disc1/install.exe" --silent --accept-license "--dir=$(target t4)" >err.txt 2>&1
 check "a disc with looping links" 0 $?
 [ ! -L t4/hoshi.exe ] && [ "$(cat t4/hoshi.exe)" = exe ]; check "a plain file replaces a link at its name" 0 $?

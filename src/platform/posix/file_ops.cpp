@@ -87,14 +87,14 @@ bool CopyFileTo(const std::string& source, const std::string& dest, bool failIfE
 }
 
 // Replaces an existing file in one step; a folder is only ever moved to a
-// free name, and a read-only file is not replaced.
+// free name, and a read-only file is not replaced (a link to one is).
 bool RenameFile(const std::string& source, const std::string& dest) {
     auto from = posix::HostPathIfValid(source);
     auto to = posix::HostPathIfValid(dest);
     struct stat info;
     if (!from || !to || lstat(from->c_str(), &info) != 0) return false;
     if (*from != *to && posix::NameExists(*to) &&
-        (S_ISDIR(info.st_mode) || DirectoryExists(dest) || posix::IsReadOnlyFile(*to))) {
+        (S_ISDIR(info.st_mode) || DirectoryExists(dest) || (!IsLink(dest) && posix::IsReadOnlyFile(*to)))) {
         return false;
     }
     return posix::ChangeNoted([&] { return rename(from->c_str(), to->c_str()) == 0; }, *from, *to);
