@@ -26,11 +26,13 @@ enum class BoxReason {
     Failure,        // warning, OK: something could not be done
     GoOnQuestion,   // warning, Yes and No: go on in spite of a problem?
     AbortQuestion,  // confirmation, Yes and No: abort the work?
+    Notice,         // information, OK: what was done
 };
 
 constexpr TMsgDlgType KindOf(BoxReason reason) {
     switch (reason) {
-        case BoxReason::DiscPrompt: return TMsgDlgType::mtInformation;
+        case BoxReason::DiscPrompt:
+        case BoxReason::Notice: return TMsgDlgType::mtInformation;
         case BoxReason::AbortQuestion: return TMsgDlgType::mtConfirmation;
         default: return TMsgDlgType::mtWarning;
     }
@@ -39,7 +41,8 @@ constexpr TMsgDlgType KindOf(BoxReason reason) {
 constexpr TMsgDlgButtons ButtonsOf(BoxReason reason) {
     switch (reason) {
         case BoxReason::DiscPrompt: return mbOK | mbAbort;
-        case BoxReason::Failure: return mbOK;
+        case BoxReason::Failure:
+        case BoxReason::Notice: return mbOK;
         default: return mbYes | mbNo;
     }
 }

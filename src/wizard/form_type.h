@@ -15,6 +15,7 @@
 
 namespace qi {
 
+class RunCreations;
 class TVrFileCollection;
 
 struct TNotebook : TControl {
@@ -153,12 +154,13 @@ protected:
     virtual bool UninstallationRun();
     // Steps of the installation run. False when the run is to stop.
     bool WaitForDisc(int disc);
-    bool CopyPlainFiles(const std::string& folder);
+    // Both note what they make in made.
+    bool CopyPlainFiles(const std::string& folder, RunCreations& made);
     // The entries flagged as loose files, written out one by one (an update
     // of an executable skips the entry of that name). Together they may take
     // budget bytes, which they use up: one that would pass it stops the run.
     void WriteLooseFiles(TVrFileCollection& archive, const std::string& folder, const std::string& skipName,
-                         int64_t& budget);
+                         int64_t& budget, RunCreations& made);
     // Whether the save-data box is offered on the "uninst" page.
     virtual bool SaveDataPresent();
     // The installation's work is done and recorded; the exit page follows.

@@ -18,6 +18,7 @@
 #include "streams/stream.h"
 #include "wizard/form_type.h"
 #include "wizard/program_update.h"
+#include "wizard/run_creations.h"
 #include "wizard/save_folders.h"
 
 namespace qi {
@@ -178,7 +179,7 @@ bool TFormType::WaitForDisc(int disc) {
     return true;
 }
 
-bool TFormType::CopyPlainFiles(const std::string& folder) {
+bool TFormType::CopyPlainFiles(const std::string& folder, RunCreations& made) {
     const std::string source = AddBackslash(sourcePath_);
     ListFilesOptions options;
     options.recurse = true;
@@ -204,11 +205,13 @@ bool TFormType::CopyPlainFiles(const std::string& folder) {
         if (ModalResult == TModalResult::mrAbort) return false;
         const std::string dest = folder + relative;
         const std::string destFolder = ExtractFilePath(dest);
+        made.BeforeCreateFolders(destFolder);
         if (!platform::CreateFolders(destFolder) && !platform::DirectoryExists(destFolder)) {
             Ask(BoxReason::Failure, "ディレクトリを作成できませんでした");
             ModalResult = TModalResult::mrOk;
             return false;
         }
+        made.BeforeWrite(relative);
         if (PassesThroughLink(folder, relative) || !CopyInstallFile(file, dest, false)) {
             // A game with a missing file does not start properly: the user
             // decides whether to go on without it. It is not recorded.
@@ -226,7 +229,7 @@ bool TFormType::CopyPlainFiles(const std::string& folder) {
 }
 
 void TFormType::WriteLooseFiles(TVrFileCollection& archive, const std::string& folder,
-                                const std::string& skipName, int64_t& budget) {
+                                const std::string& skipName, int64_t& budget, RunCreations& made) {
     for (int i = 0; i < archive.Count(); ++i) {
         TVrFile& entry = archive.Items(i);
         if (!entry.LooseFile || SameText(entry.Name(), "install.dat")) continue;
@@ -235,6 +238,7 @@ void TFormType::WriteLooseFiles(TVrFileCollection& archive, const std::string& f
         const std::string dest = folder + entry.Name();
         if (PassesThroughLink(folder, entry.Name())) throw Error(dest + "\r\nファイルが作成できません");
         if (IsSaveData(entry.Name()) && platform::FileExists(dest)) continue;  // the player's
+        made.BeforeWrite(entry.Name());
         // A link at the name is no file of the game's: it is replaced.
         if (platform::FileExists(dest) && !platform::IsLink(dest) && settings_.InstallType != itWindowsFolder) {
             auto time = platform::GetFileDosTime(dest);
@@ -243,6 +247,7 @@ void TFormType::WriteLooseFiles(TVrFileCollection& archive, const std::string& f
                 continue;
             }
         }
+        made.BeforeCreateFolders(ExtractFilePath(dest));
         platform::CreateFolders(ExtractFilePath(dest));
         try {
             ClearReadOnly(dest);
@@ -269,9 +274,28 @@ public:
           s_(form.settings_),
           folder_(form.InstallFolder()),
           source_(AddBackslash(form.sourcePath_)),
-          looseBudget_(DeclaredBytes(s_)) {}
+          looseBudget_(DeclaredBytes(s_)),
+          made_(s_, folder_, !s_.UpdateMode),
+          dataWasThere_(platform::FileExists(folder_ + "game.dat")) {}
 
+    // A fresh installation that stops before it is recorded takes back what
+    // it made, and says so.
     bool Run() {
+        bool done;
+        try {
+            done = Steps();
+        } catch (const Error& e) {
+            if (TakeBack() == 0) throw;
+            throw Error(std::string(e.what()) + "\r\n" + kTakenBack);
+        }
+        if (!done && TakeBack() > 0) f_.Ask(BoxReason::Notice, kTakenBack);
+        return done;
+    }
+
+private:
+    static constexpr const char* kTakenBack = "このインストールでコピーしたファイルを削除しました";
+
+    bool Steps() {
         // The uninstallation removes this key: it must be one of the game's own.
         if (!s_.RegistryKey.empty() && !s_.HasOwnRegistryKey()) {
             throw Error(s_.RegistryKey + ":レジストリキーの名前が正しくありません");
@@ -284,7 +308,11 @@ public:
         f_.ProgressBytes = 0;
         f_.Progress.Max = f_.RequiredBytes / 10;
         f_.Progress.Position = 0;
-        if (!s_.UpdateMode) DeleteOldDataFile(folder_);
+        if (!s_.UpdateMode) {
+            // A data file that was there stays, with its side-car file.
+            if (dataWasThere_) made_.Keep(ExtractFileName(SideCarFileName(folder_ + "game.dat")));
+            DeleteOldDataFile(folder_);
+        }
         OpenDestination();
 
         int discsDone = 0;
@@ -310,6 +338,7 @@ public:
         dest_.reset();
         const bool programUpdated = update_ != nullptr;
         update_.reset();
+        recorded_ = true;
         if (s_.InstallType != itWindowsFolder && !programUpdated) RecordInstallation();
         f_.InstallationDone();
         f_.ShowReadme();
@@ -317,7 +346,21 @@ public:
         return true;
     }
 
-private:
+    // What the run made, unless it got as far as its record. The data file
+    // goes too when the run started it in a folder that had none.
+    int TakeBack() {
+        if (recorded_) return 0;
+        if (dest_ && !dataWasThere_) {
+            made_.Own(dest_->FileName);
+            made_.Own(SideCarFileName(dest_->FileName));
+            if (auto* volumes = dynamic_cast<TQsBigFileStream*>(dest_->Stream.get())) {
+                for (int v = 0; v < volumes->VolumeCount(); ++v) made_.Own(volumes->VolumeFileName(v));
+            }
+        }
+        dest_.reset();  // closed before its files go
+        return made_.TakeBack();
+    }
+
     bool Aborted() const { return f_.ModalResult == TModalResult::mrAbort; }
 
     // Damaged data stops the run with the warning to install again.
@@ -351,12 +394,12 @@ private:
             if (!f_.WaitForDisc(disc)) return false;
             archive.Open(source_ + "game.dat");
         }
-        if (!s_.ExtractFiles && !f_.CopyPlainFiles(folder_)) return false;
+        if (!s_.ExtractFiles && !f_.CopyPlainFiles(folder_, made_)) return false;
         if (dest_ && (f_.CheckData.Checked || s_.UpdateMode) && !MergeData(archive)) return false;
         if (update_) update_->KeepInstalledEntries(*dest_);
         if (s_.ExtractFiles) {
             try {
-                f_.WriteLooseFiles(archive, folder_, update_ ? update_->TargetName() : "", looseBudget_);
+                f_.WriteLooseFiles(archive, folder_, update_ ? update_->TargetName() : "", looseBudget_, made_);
             } catch (const EDataDamaged&) {
                 return Damaged();
             }
@@ -372,6 +415,7 @@ private:
             int project = dest.IndexOf(kProject);
             if (project >= 0) dest.Items(project).SetName(kOriginalProject);
         }
+        made_.BeforeCreateFolders(folder_);
         platform::CreateFolders(folder_);
         if (update_) {
             update_->AddPackageEntries(archive, dest);
@@ -439,6 +483,9 @@ private:
     const std::string folder_;
     const std::string source_;
     int64_t looseBudget_;  // what loose files may still write
+    RunCreations made_;
+    const bool dataWasThere_;
+    bool recorded_ = false;  // past the point where the run takes nothing back
     std::unique_ptr<ProgramUpdate> update_;
     // Declared after the update: freed first, before its work folder goes.
     std::unique_ptr<TVrFileCollection> dest_;

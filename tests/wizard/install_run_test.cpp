@@ -116,16 +116,26 @@ TEST_F(InstallRun, TwoDiscsKeepTheFirstDiscsRecords) {
     }
 }
 
-TEST_F(InstallRun, AbortConfirmedAtTheDiscPromptWritesNoRecord) {
+// An installation aborted half way takes back the files and folders it
+// made, and says so; what was in the folder before stays.
+TEST_F(InstallRun, AbortConfirmedAtTheDiscPromptTakesBackWhatTheRunMade) {
     Discs(2, 100, 1000);
-    PutSourceFiles({{"game.exe", "exe"}});
+    PutSourceFiles({{"game.exe", "exe"}, {"sub\\deep\\in.txt", "in"}});
     PutArchive({Entry("a.txt", "a", Dos(2020, 1, 1))});
-    boxes.answers = {R::mrAbort, R::mrYes};
+    Put(target / "mine.txt", "the player's");
+    Put(target / "game.exe", "older");
+    boxes.answers = {R::mrAbort, R::mrYes, R::mrOk};
     TFormType& f = Install();
     EXPECT_EQ(PageName(f), "copy");
     EXPECT_EQ(f.ModalResult, R::mrAbort);
     EXPECT_TRUE(f.CheckModalEnd());
-    EXPECT_EQ(ReadBytes(target / "game.exe"), "exe");  // nothing is rolled back
+    ASSERT_EQ(boxes.asked.size(), 3u);
+    EXPECT_EQ(boxes.asked[2].reason, BoxReason::Notice);
+    EXPECT_EQ(boxes.asked[2].text, "このインストールでコピーしたファイルを削除しました");
+    EXPECT_EQ(ReadBytes(target / "mine.txt"), "the player's");
+    EXPECT_EQ(ReadBytes(target / "game.exe"), "exe");  // there before: overwritten, not removed
+    EXPECT_FALSE(platform::DirectoryExists(target / "sub"));
+    EXPECT_FALSE(platform::FileExists(target / "game.dat"));
     EXPECT_FALSE(platform::FileExists(target / "install.dat"));
     EXPECT_EQ(settings.GetValue("InstallPath", ""), "");
 }
@@ -240,15 +250,16 @@ TEST_F(InstallRun, DamagedDataFileStopsTheRun) {
     test::TestEntry damaged = Entry("a.txt", "a", Dos(2020, 1, 1));
     damaged.checksum ^= 1;
     PutArchive({Entry("ok.txt", "ok", Dos(2020, 1, 1)), damaged});
-    boxes.answers = {R::mrOk};
+    boxes.answers = {R::mrOk, R::mrOk};
     TFormType& f = Install();
-    ASSERT_EQ(boxes.asked.size(), 1u);
+    ASSERT_EQ(boxes.asked.size(), 2u);
     EXPECT_EQ(boxes.asked[0].kind, TMsgDlgType::mtWarning);
     EXPECT_EQ(boxes.asked[0].text.rfind("ファイルの内容が正しくありません\r\nインストールしなおしてください\r\n", 0), 0u);
     EXPECT_EQ(f.LabelCopyCap.Caption, "データファイルをチェックしています");
     EXPECT_EQ(f.ModalResult, R::mrAbort);
     EXPECT_FALSE(platform::FileExists(target / "install.dat"));
-    EXPECT_TRUE(platform::FileExists(target / "game.dat"));
+    EXPECT_FALSE(platform::FileExists(target / "game.dat"));
+    EXPECT_FALSE(platform::FileExists(target / "game.exe"));
 }
 
 // Entries flagged as loose files are written out one by one; no data file
@@ -293,17 +304,17 @@ TEST_F(InstallRun, ExtractFilesRefusesDamagedAndEscapingEntries) {
     PutArchive({Entry("good.txt", "good", Dos(2021, 3, 1), 1), damaged});
     Put(target / "bad.txt", "old");
     platform::SetFileDosTime(target / "bad.txt", static_cast<uint32_t>(Dos(2019, 3, 1)));
-    boxes.answers = {R::mrOk};
+    boxes.answers = {R::mrOk, R::mrOk};
     Create();
     form->ShowPage(WizardPage::Copy);
-    ASSERT_EQ(boxes.asked.size(), 1u);
+    ASSERT_EQ(boxes.asked.size(), 2u);
     EXPECT_EQ(boxes.asked[0].kind, TMsgDlgType::mtWarning);
     EXPECT_EQ(boxes.asked[0].text.rfind("ファイルの内容が正しくありません\r\n", 0), 0u);
     EXPECT_EQ(form->ModalResult, R::mrAbort);
     EXPECT_EQ(PageName(*form), "copy");
-    EXPECT_EQ(ReadBytes(target / "good.txt"), "good");
+    EXPECT_FALSE(platform::FileExists(target / "good.txt"));  // taken back
     EXPECT_EQ(ReadBytes(target / "bad.txt"), "old");
-    EXPECT_EQ(platform::ListDirectory(target.Path()).size(), 2u) << "no partial file";
+    EXPECT_EQ(platform::ListDirectory(target.Path()).size(), 1u) << "no partial file";
     EXPECT_FALSE(platform::FileExists(target / "install.dat"));
 
     archive->Open("");
@@ -330,11 +341,12 @@ TEST_F(InstallRun, ExtractFilesStopAtTheDeclaredSize) {
     try {
         form->ShowPage(WizardPage::Copy);
         ADD_FAILURE() << "the installation went on";
-    } catch (const EOutputLimit& e) {
-        EXPECT_EQ(std::string(e.what()), target / "movie.bin" + ":展開したデータが宣言されたサイズ(1021バイト)を超えます");
+    } catch (const Error& e) {
+        EXPECT_EQ(std::string(e.what()), target / "movie.bin" +
+                                             ":展開したデータが宣言されたサイズ(1021バイト)を超えます\r\n"
+                                             "このインストールでコピーしたファイルを削除しました");
     }
-    EXPECT_EQ(ReadBytes(target / "game.exe"), "exe");
-    EXPECT_EQ(platform::ListDirectory(target.Path()).size(), 1u) << "nothing of the large file";
+    EXPECT_TRUE(platform::ListDirectory(target.Path()).empty()) << "nothing of the large file, game.exe taken back";
 }
 
 // The Windows-folder kind installs its files and records nothing; loose

@@ -102,6 +102,7 @@ TModalResult SilentHost::MessageDlg(BoxReason reason, const std::string& text) {
             // The run does not go on in spite of a problem.
             Stop(false, "警告: " + text);
             return TModalResult::mrNo;
+        case BoxReason::Notice: report_.Note(text); return TModalResult::mrOk;
         case BoxReason::Failure: break;
     }
     Stop(false, "警告: " + text);
