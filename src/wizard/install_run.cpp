@@ -275,7 +275,7 @@ public:
           folder_(form.InstallFolder()),
           source_(AddBackslash(form.sourcePath_)),
           looseBudget_(DeclaredBytes(s_)),
-          made_(s_, folder_, !s_.UpdateMode),
+          made_(folder_, !s_.UpdateMode),
           dataWasThere_(platform::FileExists(folder_ + "game.dat")) {}
 
     // A fresh installation that stops before it is recorded takes back what
@@ -308,11 +308,7 @@ private:
         f_.ProgressBytes = 0;
         f_.Progress.Max = f_.RequiredBytes / 10;
         f_.Progress.Position = 0;
-        if (!s_.UpdateMode) {
-            // A data file that was there stays, with its side-car file.
-            if (dataWasThere_) made_.Keep(ExtractFileName(SideCarFileName(folder_ + "game.dat")));
-            DeleteOldDataFile(folder_);
-        }
+        if (!s_.UpdateMode) DeleteOldDataFile(folder_);
         OpenDestination();
 
         int discsDone = 0;

@@ -9,20 +9,12 @@
 
 namespace qi {
 
-RunCreations::RunCreations(const TQuorInstallSet& settings, std::string folder, bool enabled)
-    : settings_(settings),
-      folder_(std::move(folder)),
-      enabled_(enabled),
-      recordedBefore_(settings.InstalledFiles.size()) {}
+RunCreations::RunCreations(std::string folder, bool enabled) : folder_(std::move(folder)), enabled_(enabled) {}
 
 void RunCreations::BeforeWrite(const std::string& relative) {
     if (!enabled_) return;
     const std::string path = folder_ + relative;
-    if (platform::FileExists(path) || platform::IsLink(path)) Keep(relative);
-}
-
-void RunCreations::Keep(const std::string& relative) {
-    if (enabled_) existed_.insert(relative);
+    if (!platform::FileExists(path) && !platform::IsLink(path)) files_.append(relative).push_back('\0');
 }
 
 void RunCreations::BeforeCreateFolders(const std::string& path) {
@@ -36,7 +28,9 @@ void RunCreations::BeforeCreateFolders(const std::string& path) {
 }
 
 void RunCreations::Own(const std::string& path) {
-    if (enabled_ && path.compare(0, folder_.size(), folder_) == 0) owned_.push_back(path.substr(folder_.size()));
+    if (enabled_ && path.compare(0, folder_.size(), folder_) == 0) {
+        files_.append(path, folder_.size()).push_back('\0');
+    }
 }
 
 bool RunCreations::Remove(const std::string& relative) {
@@ -48,20 +42,17 @@ bool RunCreations::Remove(const std::string& relative) {
 }
 
 int RunCreations::TakeBack() {
-    if (!enabled_) return 0;
     int removed = 0;
-    const auto& recorded = settings_.InstalledFiles;
-    for (size_t i = recordedBefore_; i < recorded.size(); ++i) {
-        if (!existed_.contains(recorded[i]) && Remove(recorded[i])) ++removed;
-    }
-    for (const auto& name : owned_) {
-        if (Remove(name)) ++removed;
+    for (size_t start = 0; start < files_.size();) {
+        const size_t end = files_.find('\0', start);
+        if (Remove(files_.substr(start, end - start))) ++removed;
+        start = end + 1;
     }
     // A folder's path is longer than its parent's: the deepest go first.
     std::sort(folders_.begin(), folders_.end(),
               [](const std::string& a, const std::string& b) { return a.size() > b.size(); });
     for (const auto& folder : folders_) platform::RemoveFolder(folder);
-    owned_.clear();
+    files_.clear();
     folders_.clear();
     return removed;
 }
