@@ -26,12 +26,11 @@ run_one() {  # run_one NAME: fuzzes, then merges the findings into the seeds
     -rss_limit_mb=2048 -timeout=20 -artifact_prefix="$build/crash-$name-" -print_final_stats=1 \
     >"$work/log.txt" 2>&1
   local status=$?
-  mkdir -p "$work/merged"
-  "$build/fuzz/fuzz_$name" -merge=1 "$work/merged" "$root/fuzz/corpus/$name" "$work/new" >/dev/null 2>&1
   local execs
   execs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$work/log.txt" | grep -o '[0-9]*$')
   if [ "$status" -eq 0 ]; then
-    cp -n "$work/merged"/* "$root/fuzz/corpus/$name/" 2>/dev/null
+    # Only the inputs that reach code the seeds do not are added to them.
+    "$build/fuzz/fuzz_$name" -merge=1 "$root/fuzz/corpus/$name" "$work/new" >/dev/null 2>&1
     echo "$name: ${seconds} s, ${execs:-?} executions, $(ls "$root/fuzz/corpus/$name" | wc -l) seeds, no findings"
   else
     echo "$name: stopped after ${execs:-?} executions with a finding, see $work/log.txt"
