@@ -429,7 +429,9 @@ TVexaFrame& TVexaFrameList::GetFrame(int index) {
 }
 
 void TVexaFrameList::Charge(int64_t width, int64_t height, int bitCount) {
-    int64_t bytes = TDIBSurface::RowBytes(width, bitCount) * height;
+    // Each pixel is painted one by one at least once: below a byte a pixel
+    // counts as a byte, or a small file could ask for billions of them.
+    int64_t bytes = TDIBSurface::RowBytes(width, std::max(bitCount, 8)) * height;
     if (width < 0 || height < 0 || bytes > kMaxImageBytes - charged_) {
         throw Error("画像が大きすぎます (" + std::to_string(width) + " x " + std::to_string(height) + ")");
     }

@@ -102,8 +102,8 @@ public:
     // The header of the last load (made up for versions below 103).
     TVexaHeader Header;
 
-    // Pixel memory of one load stays below this; a larger image is refused
-    // before it is allocated.
+    // Pixel memory of one load (at least a byte a pixel) stays below this; a
+    // larger image is refused before it is allocated.
     static constexpr int64_t kMaxImageBytes = int64_t{256} << 20;
     // Counts a surface of this size against the limit (or raises).
     void Charge(int64_t width, int64_t height, int bitCount);
