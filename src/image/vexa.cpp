@@ -429,9 +429,10 @@ TVexaFrame& TVexaFrameList::GetFrame(int index) {
 }
 
 void TVexaFrameList::Charge(int64_t width, int64_t height, int bitCount) {
-    // Each pixel is painted one by one at least once: below a byte a pixel
-    // counts as a byte, or a small file could ask for billions of them.
-    int64_t bytes = TDIBSurface::RowBytes(width, std::max(bitCount, 8)) * height;
+    // Each pixel is painted one by one at least once, and each row is
+    // visited: below a byte a pixel counts as a byte, and a row as at least
+    // one pixel, or a small file could ask for billions of either.
+    int64_t bytes = TDIBSurface::RowBytes(std::max<int64_t>(width, 1), std::max(bitCount, 8)) * height;
     if (width < 0 || height < 0 || bytes > kMaxImageBytes - charged_) {
         throw Error("画像が大きすぎます (" + std::to_string(width) + " x " + std::to_string(height) + ")");
     }
@@ -502,6 +503,9 @@ void TVexaFrameList::Prepare(TVexaFrame& frame, bool keepLayers) {
     }
     if (frame.Surface.BitCount() > 8) return;
     TDIBSurface& s = frame.Surface;
+    // Counted before the search, which would visit every pixel of an image
+    // that the conversion then refuses.
+    Charge(s.Width(), s.Height(), 24);
     int foundX = -1, foundY = -1;
     if (frame.TransValue >= 0) {
         FindPixels(s, static_cast<uint32_t>(frame.TransValue), [&](int x, int y) {
@@ -510,7 +514,6 @@ void TVexaFrameList::Prepare(TVexaFrame& frame, bool keepLayers) {
             return false;
         });
     }
-    Charge(s.Width(), s.Height(), 24);
     s.SetBitCount(24);
     if (foundX >= 0) frame.TransValue = static_cast<int32_t>(s.Pixel(foundX, foundY));
     if (keepLayers) {

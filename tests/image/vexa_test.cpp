@@ -550,6 +550,7 @@ TEST(VexaDamaged, EachGivesAClearError) {
     ExpectDamaged(Raw().Header(1).FrameHead(0, 100000, 100000, 32).b, "absurd size");
     // Few bytes but two billion pixels, each of them painted.
     ExpectDamaged(Raw().Header(1).FrameHead(0, 64000, 32000, 1).b, "absurd size at one bit a pixel");
+    ExpectDamaged(Raw().Header(1).FrameHead(0, 0, 400000000, 8).b, "rows without pixels");
     ExpectDamaged(Raw().Header(1).FrameHead(1, 2, 2, 24).LayerHead().I32(1000).I32(0).b, "block past the end");
     ExpectDamaged(Raw().Header(1).FrameHead(1, 2, 2, 24).LayerHead().I32(0).I32(0).I32(0).I32(0).b, "block of 0");
     // A block that holds fewer rows than the plane.
