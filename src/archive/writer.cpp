@@ -34,10 +34,12 @@ void WriteAll(TQsBigStream& dest, const std::string& bytes) {
     if (size > 0 && dest.Write(bytes.data(), size) != size) throw Error("書き込みに失敗しました");
 }
 
-// The names part of a directory: each length, then the name scrambled with
-// one generator running over all names.
-std::string ScrambledNames(const std::vector<const TVrFile*>& entries) {
-    std::string out;
+// Appends the names part of a directory: each length, then the name
+// scrambled with one generator running over all names.
+void AppendScrambledNames(std::string& out, const std::vector<const TVrFile*>& entries) {
+    size_t bytes = 0;
+    for (const TVrFile* entry : entries) bytes += 4 + entry->Name().size();
+    out.reserve(out.size() + bytes);
     TQsRandom random(ArchiveSeed);
     for (const TVrFile* entry : entries) {
         const std::string& name = entry->Name();
@@ -45,13 +47,13 @@ std::string ScrambledNames(const std::vector<const TVrFile*>& entries) {
         Put32(out, static_cast<int32_t>(name.size()));
         for (char c : name) out += static_cast<char>(random.Mask8(static_cast<uint8_t>(c)));
     }
-    return out;
 }
 
 // The tables after the names: N + 1 scrambled 8-byte offsets, then the
 // Stored, FileTime, Checksum and LooseFile arrays.
 std::string Tables(const std::vector<int64_t>& offsets, const std::vector<const TVrFile*>& entries) {
     std::string out;
+    out.reserve(offsets.size() * 8 + entries.size() * 10);
     TQsRandom random(ArchiveSeed);
     for (int64_t offset : offsets) Put64(out, random.Mask64(offset));
     for (const TVrFile* e : entries) out += static_cast<char>(e->Stored);
@@ -191,7 +193,10 @@ bool TVrFileCollection::WriteArchive(TQsBigFileStream& dest) {
         indices.push_back(i);
     }
     const int64_t start = dest.GetPosition();
-    WriteAll(dest, DirectoryHead(entries.size()) + ScrambledNames(entries));
+    std::string head = DirectoryHead(entries.size());
+    AppendScrambledNames(head, entries);
+    WriteAll(dest, head);
+    head = std::string();
     const int64_t tablePos = dest.GetPosition();
     const size_t n = entries.size();
     WriteAll(dest, std::string((n + 1) * 8 + n + n * 4 + n * 4 + n, '\0'));
@@ -299,12 +304,15 @@ bool TVrFileCollection::MergeUpdate(TVrFileCollection& update) {
     }
     std::vector<const TVrFile*> entries;
     std::vector<int64_t> offsets;
+    entries.reserve(static_cast<size_t>(Count()));
+    offsets.reserve(static_cast<size_t>(Count()) + 1);
     for (int i = 0; i < Count(); ++i) {
         entries.push_back(&Items(i));
         offsets.push_back(Items(i).Offset);
     }
     offsets.push_back(Stream->GetSize());
-    std::string directory = DirectoryHead(entries.size()) + ScrambledNames(entries) + Tables(offsets, entries);
+    std::string directory = DirectoryHead(entries.size());
+    AppendScrambledNames(directory, entries);
 
     // Written beside the side-car and renamed into place, so that an
     // interrupted merge leaves the previous directory whole.
@@ -313,6 +321,10 @@ bool TVrFileCollection::MergeUpdate(TVrFileCollection& update) {
     try {
         platform::RemoveFile(temporary);  // a stale copy, or a link planted there
         TFileStream file(temporary, fmCreateNew, true);
+        // Names and tables in two writes: the directory is never held whole twice.
+        file.WriteBuffer(directory.data(), static_cast<int64_t>(directory.size()));
+        directory = std::string();
+        directory = Tables(offsets, entries);
         file.WriteBuffer(directory.data(), static_cast<int64_t>(directory.size()));
         file.Flush();
     } catch (...) {
