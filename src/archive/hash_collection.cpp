@@ -19,11 +19,6 @@ int32_t NameHash(const std::string& name) {
 
 void THashCollectionItem::AddToHash() {
     if (!Collection_) return;
-    THashCollectionItem*& head = Collection_->Buckets[static_cast<size_t>(NameHash(Name_))];
-    Prev = nullptr;
-    Next = head;
-    if (head) head->Prev = this;
-    head = this;
     auto& index = Collection_->Latest_;
     NewerNamesake = nullptr;
     OlderNamesake = nullptr;
@@ -39,12 +34,6 @@ void THashCollectionItem::AddToHash() {
 void THashCollectionItem::RemoveFromHash() {
     if (Collection_) {
         auto& index = Collection_->Latest_;
-        if (Prev) {
-            Prev->Next = Next;
-        } else if (THashCollectionItem*& head = Collection_->Buckets[static_cast<size_t>(NameHash(Name_))]; head == this) {
-            head = Next;
-        }
-        if (Next) Next->Prev = Prev;
         if (OlderNamesake) OlderNamesake->NewerNamesake = NewerNamesake;
         if (NewerNamesake) {
             NewerNamesake->OlderNamesake = OlderNamesake;
@@ -57,8 +46,6 @@ void THashCollectionItem::RemoveFromHash() {
             }
         }
     }
-    Prev = nullptr;
-    Next = nullptr;
     OlderNamesake = nullptr;
     NewerNamesake = nullptr;
 }
@@ -89,6 +76,10 @@ void THashCollectionItem::SetIndex(int index) {
 }
 
 // ---- THashCollection --------------------------------------------------
+
+// Two names a bucket on average: half the index's buckets, and the hash
+// codes kept with the names make the longer walk cheap.
+THashCollection::THashCollection() { Latest_.max_load_factor(2.0f); }
 
 THashCollection::~THashCollection() { Clear(); }
 
@@ -122,13 +113,10 @@ void THashCollection::Delete(int index) {
 
 void THashCollection::Clear() {
     for (auto& item : Items_) {
-        item->Prev = nullptr;
-        item->Next = nullptr;
         item->OlderNamesake = nullptr;
         item->NewerNamesake = nullptr;
     }
     Items_.clear();
-    Buckets.fill(nullptr);
     Latest_.clear();
 }
 

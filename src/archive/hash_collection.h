@@ -1,11 +1,11 @@
 #pragma once
-// A collection that owns its items and keeps them in 256 hash chains by a
-// hash of three values only (length, first and second-to-last byte of the
-// lower-cased name). Names that look alike ("voice\v0012345.ogg") share a
-// chain, so look-ups go through an index of the names compared upper-cased
-// instead, which finds the same item in constant time: of the items of one
-// name, the one added or renamed last.
-#include <array>
+// A collection that owns its items and finds them by name through an index
+// of the names compared upper-cased, in constant time: of the items of one
+// name, the one added or renamed last. NameHash, the 256 buckets of three
+// values only (length, first and second-to-last byte of the lower-cased
+// name), is not used to find names: names that look alike
+// ("voice\v0012345.ogg") share a bucket, and a look-up through it would walk
+// them all.
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -30,8 +30,8 @@ public:
     THashCollectionItem& operator=(const THashCollectionItem&) = delete;
 
     const std::string& Name() const { return Name_; }
-    // Stores a name that differs (case-sensitively) and moves the item to
-    // the chain of its new hash.
+    // Stores a name that differs (case-sensitively); the item becomes the
+    // latest of its new name.
     virtual void SetName(const std::string& value);
     // From another hash item only the name is taken.
     virtual void Assign(const THashCollectionItem& source);
@@ -50,9 +50,6 @@ private:
     friend class THashCollection;
     std::string Name_;
     THashCollection* Collection_ = nullptr;
-    // The item's place in the chain of its bucket, NameHash(Name_).
-    THashCollectionItem* Prev = nullptr;
-    THashCollectionItem* Next = nullptr;
     // The items of the same name hashed just before and just after this one.
     THashCollectionItem* OlderNamesake = nullptr;
     THashCollectionItem* NewerNamesake = nullptr;
@@ -63,7 +60,7 @@ private:
 
 class THashCollection {
 public:
-    THashCollection() = default;
+    THashCollection();
     virtual ~THashCollection();
     THashCollection(const THashCollection&) = delete;
     THashCollection& operator=(const THashCollection&) = delete;
@@ -86,8 +83,6 @@ protected:
 private:
     friend class THashCollectionItem;
     std::vector<std::unique_ptr<THashCollectionItem>> Items_;
-    // The first item of each name bucket's chain.
-    std::array<THashCollectionItem*, 256> Buckets{};
     // Hash and equality of names upper-cased (as names are compared); an
     // item stands for its name.
     struct FoldedHash {

@@ -217,7 +217,7 @@ void TVrFileCollection::ReadDirectory(TQsBigStream& source) {
     Reserve(count + 1);
     for (auto& name : names) {
         Add(name);
-        name = std::string();  // the directory is not held twice
+        std::string().swap(name);  // the directory is not held twice
     }
     EOFEntry = &Add(kEOFEntryName);
     for (int32_t k = 0; k < count; ++k) {
