@@ -90,16 +90,17 @@ bool CopyFileTo(const std::string& source, const std::string& dest, bool failIfE
 // Replaces an existing file in one step; a folder is only ever moved to a
 // free name, and a read-only file is not replaced (a link to one is).
 bool RenameFile(const std::string& source, const std::string& dest) {
-    auto from = posix::HostPathIfValid(source);
+    auto from = posix::MapIfValid(source);
     auto to = posix::MapIfValid(dest);
-    struct stat info;
-    if (!from || !to || lstat(from->c_str(), &info) != 0) return false;
+    if (!from || !to || !from->exists) return false;
     const std::string& native = to->path;
-    if (*from != native && to->exists &&
-        (S_ISDIR(info.st_mode) || DirectoryExists(dest) || (!IsLink(dest) && posix::IsReadOnlyFile(native)))) {
+    struct stat info;
+    if (from->path != native && to->exists &&
+        (lstat(from->path.c_str(), &info) != 0 || S_ISDIR(info.st_mode) || DirectoryExists(dest) ||
+         (!IsLink(dest) && posix::IsReadOnlyFile(native)))) {
         return false;
     }
-    return posix::ChangeNoted([&] { return rename(from->c_str(), native.c_str()) == 0; }, *from, native);
+    return posix::ChangeNoted([&] { return rename(from->path.c_str(), native.c_str()) == 0; }, from->path, native);
 }
 
 }  // namespace qi::platform
