@@ -18,42 +18,34 @@ int32_t NameHash(const std::string& name) {
 // ---- THashCollectionItem ----------------------------------------------
 
 void THashCollectionItem::AddToHash() {
-    HashIndex = NameHash(Name_);
     if (!Collection_) return;
-    THashCollectionItem*& head = Collection_->Buckets[static_cast<size_t>(HashIndex)];
-    Prev = nullptr;
-    Next = head;
-    if (head) head->Prev = this;
-    head = this;
-    THashCollectionItem*& latest = Collection_->Latest_[Key_];
-    OlderNamesake = latest;
+    auto& index = Collection_->Latest_;
     NewerNamesake = nullptr;
-    if (latest) latest->NewerNamesake = this;
-    latest = this;
+    OlderNamesake = nullptr;
+    auto [latest, added] = index.insert(this);
+    if (added) return;
+    OlderNamesake = *latest;
+    OlderNamesake->NewerNamesake = this;
+    auto node = index.extract(latest);
+    node.value() = this;
+    index.insert(std::move(node));
 }
 
 void THashCollectionItem::RemoveFromHash() {
     if (Collection_) {
-        if (Prev) {
-            Prev->Next = Next;
-        } else if (Collection_->Buckets[static_cast<size_t>(HashIndex)] == this) {
-            Collection_->Buckets[static_cast<size_t>(HashIndex)] = Next;
-        }
-        if (Next) Next->Prev = Prev;
+        auto& index = Collection_->Latest_;
         if (OlderNamesake) OlderNamesake->NewerNamesake = NewerNamesake;
         if (NewerNamesake) {
             NewerNamesake->OlderNamesake = OlderNamesake;
-        } else if (auto latest = Collection_->Latest_.find(Key_);
-                   latest != Collection_->Latest_.end() && latest->second == this) {
+        } else if (auto latest = index.find(this); latest != index.end() && *latest == this) {
+            // The latest of its name: the namesake before it takes its place.
+            auto node = index.extract(latest);
             if (OlderNamesake) {
-                latest->second = OlderNamesake;
-            } else {
-                Collection_->Latest_.erase(latest);
+                node.value() = OlderNamesake;
+                index.insert(std::move(node));
             }
         }
     }
-    Prev = nullptr;
-    Next = nullptr;
     OlderNamesake = nullptr;
     NewerNamesake = nullptr;
 }
@@ -62,7 +54,6 @@ void THashCollectionItem::SetName(const std::string& value) {
     if (value == Name_) return;
     RemoveFromHash();  // under the old name
     Name_ = value;
-    Key_ = UpperCase(value);
     AddToHash();
 }
 
@@ -86,6 +77,10 @@ void THashCollectionItem::SetIndex(int index) {
 
 // ---- THashCollection --------------------------------------------------
 
+// Two names a bucket on average: half the index's buckets, and the hash
+// codes kept with the names make the longer walk cheap.
+THashCollection::THashCollection() { Latest_.max_load_factor(2.0f); }
+
 THashCollection::~THashCollection() { Clear(); }
 
 THashCollectionItem& THashCollection::AddItem() {
@@ -97,11 +92,16 @@ THashCollectionItem& THashCollection::AddItem() {
     return *Items_.back();
 }
 
+void THashCollection::Reserve(int count) {
+    Items_.reserve(Items_.size() + static_cast<size_t>(count));
+    Latest_.reserve(Latest_.size() + static_cast<size_t>(count));
+}
+
 // The chain of NameHash(name), walked from its head, would find the same
 // item: the one of that name hashed last.
 int THashCollection::IndexOf(const std::string& name) const {
-    auto latest = Latest_.find(UpperCase(name));
-    return latest == Latest_.end() ? -1 : latest->second->CachedIndex;
+    auto latest = Latest_.find(std::string_view(name));
+    return latest == Latest_.end() ? -1 : (*latest)->CachedIndex;
 }
 
 void THashCollection::Delete(int index) {
@@ -113,13 +113,10 @@ void THashCollection::Delete(int index) {
 
 void THashCollection::Clear() {
     for (auto& item : Items_) {
-        item->Prev = nullptr;
-        item->Next = nullptr;
         item->OlderNamesake = nullptr;
         item->NewerNamesake = nullptr;
     }
     Items_.clear();
-    Buckets.fill(nullptr);
     Latest_.clear();
 }
 

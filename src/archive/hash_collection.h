@@ -1,16 +1,19 @@
 #pragma once
-// A collection that owns its items and keeps them in 256 hash chains by a
-// hash of three values only (length, first and second-to-last byte of the
-// lower-cased name). Names that look alike ("voice\v0012345.ogg") share a
-// chain, so look-ups go through an index of the upper-cased names instead,
-// which finds the same item in constant time: of the items of one name, the
-// one added or renamed last.
-#include <array>
+// A collection that owns its items and finds them by name through an index
+// of the names compared upper-cased, in constant time: of the items of one
+// name, the one added or renamed last. NameHash, the 256 buckets of three
+// values only (length, first and second-to-last byte of the lower-cased
+// name), is not used to find names: names that look alike
+// ("voice\v0012345.ogg") share a bucket, and a look-up through it would walk
+// them all.
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <unordered_map>
+#include <string_view>
+#include <unordered_set>
 #include <vector>
+
+#include "base/cp932.h"
 
 namespace qi {
 
@@ -27,8 +30,8 @@ public:
     THashCollectionItem& operator=(const THashCollectionItem&) = delete;
 
     const std::string& Name() const { return Name_; }
-    // Stores a name that differs (case-sensitively) and moves the item to
-    // the chain of its new hash.
+    // Stores a name that differs (case-sensitively); the item becomes the
+    // latest of its new name.
     virtual void SetName(const std::string& value);
     // From another hash item only the name is taken.
     virtual void Assign(const THashCollectionItem& source);
@@ -46,21 +49,18 @@ protected:
 private:
     friend class THashCollection;
     std::string Name_;
-    std::string Key_;  // the name upper-cased, as names are compared
     THashCollection* Collection_ = nullptr;
-    // The item's place in its bucket's chain and in the collection.
-    int32_t HashIndex = 0;
-    int32_t CachedIndex = -1;
-    THashCollectionItem* Prev = nullptr;
-    THashCollectionItem* Next = nullptr;
     // The items of the same name hashed just before and just after this one.
     THashCollectionItem* OlderNamesake = nullptr;
     THashCollectionItem* NewerNamesake = nullptr;
+    // The item's place in the collection; last, so that a derived class's
+    // first small field can share its word.
+    int32_t CachedIndex = -1;
 };
 
 class THashCollection {
 public:
-    THashCollection() = default;
+    THashCollection();
     virtual ~THashCollection();
     THashCollection(const THashCollection&) = delete;
     THashCollection& operator=(const THashCollection&) = delete;
@@ -76,15 +76,31 @@ public:
 protected:
     // Appends a fresh item made by the item class and hashes its empty name.
     THashCollectionItem& AddItem();
+    // Makes room for count more items at once.
+    void Reserve(int count);
     virtual std::unique_ptr<THashCollectionItem> CreateItem() = 0;
 
 private:
     friend class THashCollectionItem;
     std::vector<std::unique_ptr<THashCollectionItem>> Items_;
-    // The first item of each name bucket's chain.
-    std::array<THashCollectionItem*, 256> Buckets{};
-    // Each upper-cased name's item hashed last.
-    std::unordered_map<std::string, THashCollectionItem*> Latest_;
+    // Hash and equality of names upper-cased (as names are compared); an
+    // item stands for its name.
+    struct FoldedHash {
+        using is_transparent = void;
+        size_t operator()(std::string_view name) const { return HashIgnoringCase(name); }
+        size_t operator()(const THashCollectionItem* item) const { return HashIgnoringCase(item->Name_); }
+    };
+    struct FoldedEqual {
+        using is_transparent = void;
+        static std::string_view NameOf(std::string_view name) { return name; }
+        static std::string_view NameOf(const THashCollectionItem* item) { return item->Name_; }
+        template <typename A, typename B>
+        bool operator()(const A& a, const B& b) const {
+            return SameText(NameOf(a), NameOf(b));
+        }
+    };
+    // Of each name, the item hashed last.
+    std::unordered_set<THashCollectionItem*, FoldedHash, FoldedEqual> Latest_;
 };
 
 }  // namespace qi

@@ -214,7 +214,11 @@ void TVrFileCollection::ReadDirectory(TQsBigStream& source) {
 
     // Only a directory read to its end adds entries.
     const int firstIndex = Count();
-    for (const auto& name : names) Add(name);
+    Reserve(count + 1);
+    for (auto& name : names) {
+        Add(name);
+        std::string().swap(name);  // the directory is not held twice
+    }
     EOFEntry = &Add(kEOFEntryName);
     for (int32_t k = 0; k < count; ++k) {
         TVrFile& entry = Items(firstIndex + k);

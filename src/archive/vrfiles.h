@@ -22,16 +22,17 @@ constexpr int32_t ArchiveVersion = 102;
 // Contents of this size or larger are stored without compression.
 constexpr int64_t StoreLimit = 0x500000;
 
+// The small fields come first: they fill the end of the base class.
 class TVrFile : public THashCollectionItem {
 public:
-    int64_t Offset = 0;
-    // When set, the writer takes the entry's content from here.
-    std::unique_ptr<TStream> SourceStream;
-    int64_t Size = 0;
-    uint8_t Stored = 0;  // 1: the bytes are the content; 0: a zlib stream
     int32_t FileTime = 0;
     uint32_t Checksum = 0;  // CRC-32 of the entry; 0 when it carries none
+    uint8_t Stored = 0;     // 1: the bytes are the content; 0: a zlib stream
     uint8_t LooseFile = 0;
+    int64_t Offset = 0;
+    int64_t Size = 0;
+    // When set, the writer takes the entry's content from here.
+    std::unique_ptr<TStream> SourceStream;
 };
 
 class TVrFileCollection;

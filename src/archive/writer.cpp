@@ -34,30 +34,35 @@ void WriteAll(TQsBigStream& dest, const std::string& bytes) {
     if (size > 0 && dest.Write(bytes.data(), size) != size) throw Error("書き込みに失敗しました");
 }
 
-// The names part of a directory: each length, then the name scrambled with
-// one generator running over all names.
-std::string ScrambledNames(const std::vector<const TVrFile*>& entries) {
-    std::string out;
+// Appends the names part of a directory of count entries (entryAt(k) is
+// entry k): each length, then the name scrambled with one generator
+// running over all names.
+template <typename EntryAt>
+void AppendScrambledNames(std::string& out, size_t count, EntryAt entryAt) {
+    size_t bytes = 0;
+    for (size_t k = 0; k < count; ++k) bytes += 4 + entryAt(k).Name().size();
+    out.reserve(out.size() + bytes);
     TQsRandom random(ArchiveSeed);
-    for (const TVrFile* entry : entries) {
-        const std::string& name = entry->Name();
+    for (size_t k = 0; k < count; ++k) {
+        const std::string& name = entryAt(k).Name();
         if (name.size() > static_cast<size_t>(std::numeric_limits<int32_t>::max())) throw Error(name + ":名前が長すぎます");
         Put32(out, static_cast<int32_t>(name.size()));
         for (char c : name) out += static_cast<char>(random.Mask8(static_cast<uint8_t>(c)));
     }
-    return out;
 }
 
-// The tables after the names: N + 1 scrambled 8-byte offsets, then the
-// Stored, FileTime, Checksum and LooseFile arrays.
-std::string Tables(const std::vector<int64_t>& offsets, const std::vector<const TVrFile*>& entries) {
+// The tables after the names: count + 1 scrambled 8-byte offsets
+// (offsetAt(k)), then the Stored, FileTime, Checksum and LooseFile arrays.
+template <typename EntryAt, typename OffsetAt>
+std::string Tables(size_t count, EntryAt entryAt, OffsetAt offsetAt) {
     std::string out;
+    out.reserve((count + 1) * 8 + count * 10);
     TQsRandom random(ArchiveSeed);
-    for (int64_t offset : offsets) Put64(out, random.Mask64(offset));
-    for (const TVrFile* e : entries) out += static_cast<char>(e->Stored);
-    for (const TVrFile* e : entries) Put32(out, e->FileTime);
-    for (const TVrFile* e : entries) Put32(out, static_cast<int32_t>(e->Checksum));
-    for (const TVrFile* e : entries) out += static_cast<char>(e->LooseFile);
+    for (size_t k = 0; k <= count; ++k) Put64(out, random.Mask64(offsetAt(k)));
+    for (size_t k = 0; k < count; ++k) out += static_cast<char>(entryAt(k).Stored);
+    for (size_t k = 0; k < count; ++k) Put32(out, entryAt(k).FileTime);
+    for (size_t k = 0; k < count; ++k) Put32(out, static_cast<int32_t>(entryAt(k).Checksum));
+    for (size_t k = 0; k < count; ++k) out += static_cast<char>(entryAt(k).LooseFile);
     return out;
 }
 
@@ -191,7 +196,11 @@ bool TVrFileCollection::WriteArchive(TQsBigFileStream& dest) {
         indices.push_back(i);
     }
     const int64_t start = dest.GetPosition();
-    WriteAll(dest, DirectoryHead(entries.size()) + ScrambledNames(entries));
+    auto entryAt = [&](size_t k) -> const TVrFile& { return *entries[k]; };
+    std::string head = DirectoryHead(entries.size());
+    AppendScrambledNames(head, entries.size(), entryAt);
+    WriteAll(dest, head);
+    std::string().swap(head);
     const int64_t tablePos = dest.GetPosition();
     const size_t n = entries.size();
     WriteAll(dest, std::string((n + 1) * 8 + n + n * 4 + n * 4 + n, '\0'));
@@ -220,7 +229,7 @@ bool TVrFileCollection::WriteArchive(TQsBigFileStream& dest) {
     }
     offsets.push_back(dest.GetPosition() - start);
     dest.SetPosition(tablePos);
-    WriteAll(dest, Tables(offsets, entries));
+    WriteAll(dest, Tables(n, entryAt, [&](size_t k) { return offsets[k]; }));
     dest.SetPosition(dest.GetSize());
     return true;
 }
@@ -256,6 +265,7 @@ bool TVrFileCollection::MergeUpdate(TVrFileCollection& update) {
     };
     int64_t end = Stream->GetSize();
     bool changed = false;
+    Reserve(update.Count() + 1);
     for (int u = 0; u < update.Count(); ++u) {
         TVrFile& source = update.Items(u);
         if (source.Name() == kEOFEntryName || source.LooseFile) continue;
@@ -297,14 +307,13 @@ bool TVrFileCollection::MergeUpdate(TVrFileCollection& update) {
         Delete(EOFEntry->Index());
         EOFEntry = nullptr;
     }
-    std::vector<const TVrFile*> entries;
-    std::vector<int64_t> offsets;
-    for (int i = 0; i < Count(); ++i) {
-        entries.push_back(&Items(i));
-        offsets.push_back(Items(i).Offset);
-    }
-    offsets.push_back(Stream->GetSize());
-    std::string directory = DirectoryHead(entries.size()) + ScrambledNames(entries) + Tables(offsets, entries);
+    // The directory lists every entry as it stands.
+    const size_t count = static_cast<size_t>(Count());
+    const int64_t streamEnd = Stream->GetSize();
+    auto entryAt = [&](size_t k) -> const TVrFile& { return Items(static_cast<int>(k)); };
+    auto offsetAt = [&](size_t k) { return k < count ? entryAt(k).Offset : streamEnd; };
+    std::string directory = DirectoryHead(count);
+    AppendScrambledNames(directory, count, entryAt);
 
     // Written beside the side-car and renamed into place, so that an
     // interrupted merge leaves the previous directory whole.
@@ -313,6 +322,10 @@ bool TVrFileCollection::MergeUpdate(TVrFileCollection& update) {
     try {
         platform::RemoveFile(temporary);  // a stale copy, or a link planted there
         TFileStream file(temporary, fmCreateNew, true);
+        // Names and tables in two writes: the directory is never held whole twice.
+        file.WriteBuffer(directory.data(), static_cast<int64_t>(directory.size()));
+        std::string().swap(directory);
+        directory = Tables(count, entryAt, offsetAt);
         file.WriteBuffer(directory.data(), static_cast<int64_t>(directory.size()));
         file.Flush();
     } catch (...) {

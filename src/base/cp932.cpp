@@ -1,5 +1,7 @@
 #include "base/cp932.h"
 
+#include <cstdint>
+
 namespace qi {
 namespace {
 
@@ -13,6 +15,16 @@ std::string FoldSingleBytes(const std::string& text, Fold fold) {
         if (CharLength(result, i) == 1) result[i] = fold(result[i]);
     }
     return result;
+}
+
+// The byte at index of UpperCase(text): letters are folded unless they are
+// the second byte of a double-byte character. second tells whether index
+// is such a byte and is set for the next index.
+unsigned char FoldedByte(std::string_view text, size_t index, bool& second) {
+    const auto c = static_cast<unsigned char>(text[index]);
+    const bool single = !second && !(IsLeadByte(c) && index + 1 < text.size());
+    second = !second && !single;
+    return single ? static_cast<unsigned char>(FoldUpper(static_cast<char>(c))) : c;
 }
 
 }  // namespace
@@ -60,6 +72,22 @@ std::string LowerCase(const std::string& text) { return FoldSingleBytes(text, Fo
 int CompareText(const std::string& a, const std::string& b) {
     std::string ua = UpperCase(a), ub = UpperCase(b);
     return ua.compare(ub) < 0 ? -1 : (ua == ub ? 0 : 1);
+}
+
+bool SameText(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    bool secondA = false, secondB = false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (FoldedByte(a, i, secondA) != FoldedByte(b, i, secondB)) return false;
+    }
+    return true;
+}
+
+size_t HashIgnoringCase(std::string_view text) {
+    uint64_t hash = 0xCBF29CE484222325;  // FNV-1a
+    bool second = false;
+    for (size_t i = 0; i < text.size(); ++i) hash = (hash ^ FoldedByte(text, i, second)) * 0x100000001B3;
+    return static_cast<size_t>(hash);
 }
 
 }  // namespace qi

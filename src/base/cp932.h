@@ -28,6 +28,9 @@ std::string UpperCase(const std::string& text);
 std::string LowerCase(const std::string& text);
 // Comparison ignoring the case of single-byte letters: <0, 0 or >0.
 int CompareText(const std::string& a, const std::string& b);
-inline bool SameText(const std::string& a, const std::string& b) { return CompareText(a, b) == 0; }
+// UpperCase(a) == UpperCase(b), and a hash of UpperCase(text), both without
+// making the upper-cased copies (for indexes of names).
+bool SameText(std::string_view a, std::string_view b);
+size_t HashIgnoringCase(std::string_view text);
 
 }  // namespace qi

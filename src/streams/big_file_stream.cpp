@@ -58,7 +58,12 @@ void TQsBigFileStream::OpenExistingVolumes() {
         if (size > volumeSize_ || (!last && size != volumeSize_)) {
             throw Error(VolumeFileName(static_cast<int>(n)) + ":ボリュームのサイズが正しくありません");
         }
+        if ((Mode & 0xF) == 0) readSizes_.push_back(size);
     }
+}
+
+int64_t TQsBigFileStream::VolumeSizeOf(TFileStream& volume, int index) {
+    return static_cast<size_t>(index) < readSizes_.size() ? readSizes_[static_cast<size_t>(index)] : volume.Size();
 }
 
 void TQsBigFileStream::DeleteExistingVolumes() {
@@ -82,7 +87,7 @@ TFileStream* TQsBigFileStream::VolumeForRead(int index) {
 
 int64_t TQsBigFileStream::GetSize() {
     int64_t size = 0;
-    for (auto& volume : Streams) size += volume->Size();
+    for (int n = 0; n < VolumeCount(); ++n) size += VolumeSizeOf(*Streams[static_cast<size_t>(n)], n);
     return size;
 }
 
@@ -99,7 +104,7 @@ int64_t TQsBigFileStream::WalkVolumes(int64_t count, bool forWrite, Step step) {
         int64_t offset = Position % volumeSize_;
         TFileStream* volume = forWrite ? &VolumeForWrite(index) : VolumeForRead(index);
         if (!volume) break;
-        int64_t room = (forWrite ? volumeSize_ : volume->Size()) - offset;
+        int64_t room = (forWrite ? volumeSize_ : VolumeSizeOf(*volume, index)) - offset;
         int64_t chunk = std::min(room, count);
         if (chunk <= 0) break;
         volume->SetPosition(offset);

@@ -55,6 +55,7 @@ private:
     // Volume number index: created when writing, nullptr past the end when reading.
     TFileStream& VolumeForWrite(int index);
     TFileStream* VolumeForRead(int index);
+    int64_t VolumeSizeOf(TFileStream& volume, int index);
     // Walks the volumes from Position for count bytes, handing each piece to
     // step(volume positioned at the piece, piece size, bytes done so far),
     // which returns the bytes it moved; for writing, volumes are created.
@@ -69,6 +70,9 @@ private:
     int64_t Position = 0;
     int64_t volumeSize_;
     std::vector<std::unique_ptr<TFileStream>> Streams;
+    // The volumes' sizes when the stream was opened for reading only (it
+    // writes nothing, and its volumes are read many times in small pieces).
+    std::vector<int64_t> readSizes_;
 };
 
 // A 64-bit face over an ordinary stream that the derived class owns.

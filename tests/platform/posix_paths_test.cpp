@@ -121,6 +121,28 @@ TEST(PosixNames, ComponentsResolveIgnoringCaseBeforeNewOnesAreAdded) {
     EXPECT_TRUE(std::filesystem::is_directory(driveC + "/Program Files/Maker/New Game"));
 }
 
+// The program's own renames and deletions keep a folder's names matching
+// without the folder being read again; a change from outside is seen too.
+TEST(PosixNames, NamesMatchAfterTheProgramsRenamesAndDeletions) {
+    ScratchFolder scratch;
+    const std::string folder = NativePath(scratch.Path());
+    test::WriteBytes(scratch / "Voice.ogg", "a");
+    EXPECT_EQ(NativePath(scratch / "VOICE.OGG"), folder + "/Voice.ogg");
+    ASSERT_TRUE(RenameFile(scratch / "voice.ogg", scratch / "Clip.OGG"));
+    EXPECT_EQ(NativePath(scratch / "clip.ogg"), folder + "/Clip.OGG");
+    EXPECT_FALSE(FileExists(scratch / "VOICE.ogg"));
+    test::WriteBytes(scratch / "clip.Ogg.~tmp", "b");
+    ASSERT_TRUE(RenameFile(scratch / "CLIP.OGG.~TMP", scratch / "CLIP.ogg"));  // replaces Clip.OGG
+    EXPECT_EQ(test::ReadBytes(scratch / "clip.ogg"), "b");
+    EXPECT_FALSE(FileExists(scratch / "clip.ogg.~tmp"));
+    ASSERT_TRUE(RemoveFile(scratch / "cLiP.oGg"));
+    EXPECT_FALSE(FileExists(scratch / "clip.ogg"));
+    EXPECT_TRUE(std::filesystem::is_empty(folder));
+    usleep(20000);  // past the resolution of the folder's time
+    TouchHostFile(folder + "/Outside.ogg");
+    EXPECT_TRUE(FileExists(scratch / "OUTSIDE.OGG"));
+}
+
 TEST(PosixNames, HostNamesWithoutAWindowsFormAreNotListed) {
     ScratchFolder scratch;
     const std::string folder = NativePath(scratch.Path());

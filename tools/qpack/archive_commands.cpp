@@ -134,6 +134,9 @@ void MakeEntryFolders(const std::string& archiveArg, qi::TVrFileCollection& arch
     });
 }
 
+// Entries of this average size or more are worth threads of their own.
+constexpr int64_t kThreadedEntrySize = 0x10000;
+
 int Extract(const std::vector<std::string>& arguments) {
     std::vector<std::string> args = arguments;
     const int jobs = TakeJobsOption(args);
@@ -160,8 +163,11 @@ int Extract(const std::vector<std::string>& arguments) {
 
     // Entries are written on the worker threads, each reading the archive
     // through a collection of its own, and taken in order: the first entry
-    // that fails is the one reported.
-    const int threads = jobs > 1 && chosen.size() > 1 ? jobs : 0;
+    // that fails is the one reported. Small entries cost their file's
+    // creation, which the threads of one folder would only queue for and
+    // hand over between them: they are written on this thread.
+    const bool large = !chosen.empty() && totalBytes / static_cast<int64_t>(chosen.size()) >= kThreadedEntrySize;
+    const int threads = jobs > 1 && chosen.size() > 1 && large ? jobs : 0;
     std::vector<std::unique_ptr<qi::TVrFileCollection>> readers(static_cast<size_t>(threads));
     auto extract = [&](int n, int worker) {
         qi::TVrFileCollection* reader = &archive;

@@ -113,7 +113,8 @@ bool IsReadOnlyFile(const std::string& native) {
 
 std::unique_ptr<File> OpenHostFile(const std::string& native, const std::string& windowsPath, Access access,
                                    Share share, Creation creation) {
-    if (access != Access::Read && IsReadOnlyFile(native)) {
+    // A new file's creation fails on any name that is taken.
+    if (access != Access::Read && creation != Creation::CreateNew && IsReadOnlyFile(native)) {
         RaiseSystemError(windowsPath, "cannot open the file", EACCES);
     }
     int fd = -1, error = 0;
@@ -133,7 +134,10 @@ std::unique_ptr<File> OpenHostFile(const std::string& native, const std::string&
     if (fd < 0) RaiseSystemError(windowsPath, "cannot open the file", error);
     auto file = std::make_unique<HostFile>(fd, windowsPath);  // closes fd on every way out
     struct stat info;
-    if (fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) RaiseSystemError(windowsPath, "cannot open the file", EISDIR);
+    // A folder opens only for reading.
+    if (access == Access::Read && fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+        RaiseSystemError(windowsPath, "cannot open the file", EISDIR);
+    }
     int lock = LockFor(access, share);
     if (lock && flock(fd, lock | LOCK_NB) != 0) {
         if (errno == EWOULDBLOCK) throw Error(windowsPath + ": the file is in use by another opener (sharing violation)");

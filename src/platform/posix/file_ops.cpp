@@ -61,11 +61,12 @@ bool DirectoryExists(const std::string& path) {
 }
 
 bool RemoveFile(const std::string& path) {
-    auto native = posix::HostPathIfValid(path);
+    auto host = posix::MapIfValid(path);
     struct stat info;
-    if (!native || lstat(native->c_str(), &info) != 0 || S_ISDIR(info.st_mode)) return false;
-    if (!S_ISLNK(info.st_mode) && posix::IsReadOnlyFile(*native)) return false;  // a link goes whatever its target
-    return posix::ChangeNoted([&] { return unlink(native->c_str()) == 0; }, *native, "");
+    if (!host || !host->exists || lstat(host->path.c_str(), &info) != 0 || S_ISDIR(info.st_mode)) return false;
+    const std::string& native = host->path;
+    if (!S_ISLNK(info.st_mode) && posix::IsReadOnlyFile(native)) return false;  // a link goes whatever its target
+    return posix::ChangeNoted([&] { return unlink(native.c_str()) == 0; }, native, "");
 }
 
 bool IsLink(const std::string& path) {
@@ -89,15 +90,17 @@ bool CopyFileTo(const std::string& source, const std::string& dest, bool failIfE
 // Replaces an existing file in one step; a folder is only ever moved to a
 // free name, and a read-only file is not replaced (a link to one is).
 bool RenameFile(const std::string& source, const std::string& dest) {
-    auto from = posix::HostPathIfValid(source);
-    auto to = posix::HostPathIfValid(dest);
+    auto from = posix::MapIfValid(source);
+    auto to = posix::MapIfValid(dest);
+    if (!from || !to || !from->exists) return false;
+    const std::string& native = to->path;
     struct stat info;
-    if (!from || !to || lstat(from->c_str(), &info) != 0) return false;
-    if (*from != *to && posix::NameExists(*to) &&
-        (S_ISDIR(info.st_mode) || DirectoryExists(dest) || (!IsLink(dest) && posix::IsReadOnlyFile(*to)))) {
+    if (from->path != native && to->exists &&
+        (lstat(from->path.c_str(), &info) != 0 || S_ISDIR(info.st_mode) || DirectoryExists(dest) ||
+         (!IsLink(dest) && posix::IsReadOnlyFile(native)))) {
         return false;
     }
-    return posix::ChangeNoted([&] { return rename(from->c_str(), to->c_str()) == 0; }, *from, *to);
+    return posix::ChangeNoted([&] { return rename(from->path.c_str(), native.c_str()) == 0; }, from->path, native);
 }
 
 }  // namespace qi::platform

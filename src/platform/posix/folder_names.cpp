@@ -47,10 +47,10 @@ std::unordered_map<std::string, Listing> listings;
 
 }  // namespace
 
-std::string MatchIgnoringCase(const std::string& folder, const std::string& name) {
+std::optional<std::string> MatchIgnoringCase(const std::string& folder, const std::string& name) {
     std::lock_guard<std::mutex> lock(guard);
     auto changed = ChangeTime(folder);
-    if (!changed) return {};
+    if (!changed) return std::nullopt;
     auto kept = listings.find(folder);
     if (kept == listings.end() || !Same(kept->second.changed, *changed)) {
         if (kept == listings.end() && listings.size() >= kFoldersKept) listings.clear();
@@ -63,31 +63,43 @@ std::string MatchIgnoringCase(const std::string& folder, const std::string& name
 namespace {
 
 // Brings the listing of path's folder, when one is kept, up to date with a
-// change this program made there: the name added or taken out. The guard
-// is held.
-void Note(const std::string& path, bool made) {
-    const size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return;
-    const std::string folder = slash == 0 ? "/" : path.substr(0, slash);
-    auto kept = listings.find(folder);
-    if (kept == listings.end()) return;
-    auto changed = ChangeTime(folder);
-    if (!changed) return;
-    const std::string name = path.substr(slash + 1);
-    auto& names = kept->second.names;
-    auto found = names.find(FoldAscii(name));
-    if (made && found == names.end()) names.emplace(FoldAscii(name), name);
-    if (!made && found != names.end() && found->second == name) names.erase(found);
-    kept->second.changed = *changed;
-}
+// change this program made there: the name added or taken out. A folder's
+// time is read once per change (a rename within one folder touches it
+// twice). The guard is held.
+class Notes {
+public:
+    void Note(const std::string& path, bool made) {
+        const size_t slash = path.rfind('/');
+        if (slash == std::string::npos) return;
+        const std::string folder = slash == 0 ? "/" : path.substr(0, slash);
+        auto kept = listings.find(folder);
+        if (kept == listings.end()) return;
+        if (folder != timed_) {
+            timed_ = folder;
+            changed_ = ChangeTime(folder);
+        }
+        if (!changed_) return;
+        const std::string name = path.substr(slash + 1);
+        auto& names = kept->second.names;
+        auto found = names.find(FoldAscii(name));
+        if (made && found == names.end()) names.emplace(FoldAscii(name), name);
+        if (!made && found != names.end() && found->second == name) names.erase(found);
+        kept->second.changed = *changed_;
+    }
+
+private:
+    std::string timed_;
+    std::optional<timespec> changed_;
+};
 
 }  // namespace
 
 bool ChangeNoted(const std::function<bool()>& change, const std::string& removed, const std::string& made) {
     std::lock_guard<std::mutex> lock(guard);
     if (!change()) return false;
-    if (!removed.empty()) Note(removed, false);
-    if (!made.empty()) Note(made, true);
+    Notes notes;
+    if (!removed.empty()) notes.Note(removed, false);
+    if (!made.empty()) notes.Note(made, true);
     return true;
 }
 

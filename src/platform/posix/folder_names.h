@@ -6,12 +6,14 @@
 // themselves); any other change has the folder read again. So writing
 // many files into one folder does not read the folder once per file.
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace qi::platform::posix {
 
-// The entry of folder whose name equals name ignoring ASCII case; empty when none.
-std::string MatchIgnoringCase(const std::string& folder, const std::string& name);
+// The entry of folder whose name equals name ignoring ASCII case; empty
+// when none; nullopt when folder is not a folder.
+std::optional<std::string> MatchIgnoringCase(const std::string& folder, const std::string& name);
 
 // Makes a change in a folder (change: true when done) and notes it in the
 // kept listings: the host path removed and the one made, either may be

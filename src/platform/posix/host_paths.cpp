@@ -75,44 +75,48 @@ std::pair<std::string, Parts> Parse(std::string_view text) {
     return {root, parts};
 }
 
-std::string ResolveCase(const std::string& root, const Parts& parts) {
+HostPath ResolveCase(const std::string& root, const Parts& parts) {
     std::string exact = Join(root, parts);
-    if (NameExists(exact)) return exact;
-    std::string path = root;
-    size_t i = 0;
+    if (NameExists(exact)) return {root, exact, true};
     // A new file in a folder that exists as named: only its name is looked up.
     if (parts.size() > 1) {
         std::string parent = Join(root, Parts(parts.begin(), parts.end() - 1));
-        if (NameExists(parent)) {
-            path = std::move(parent);
-            i = parts.size() - 1;
+        if (auto match = MatchIgnoringCase(parent, parts.back())) {
+            if (match->empty()) return {root, exact, false};
+            return {root, Join(parent, {*match}), true};
         }
     }
-    for (; i < parts.size(); ++i) {
+    std::string path = root;
+    for (size_t i = 0; i < parts.size(); ++i) {
         std::string next = Join(path, {parts[i]});
         if (next == exact || !NameExists(next)) {  // exact is known to be missing
-            std::string match = MatchIgnoringCase(path, parts[i]);
-            if (match.empty()) return Join(path, parts, i);
-            next = Join(path, {match});
+            auto match = MatchIgnoringCase(path, parts[i]);
+            if (!match || match->empty()) return {root, Join(path, parts, i), false};
+            next = Join(path, {*match});
         }
         path = next;
     }
-    return path;
+    return {root, path, !parts.empty()};
 }
 
 }  // namespace
 
 HostPath MapToHost(const std::string& windowsPath) {
     auto [root, parts] = Parse(Utf8FromCp932(windowsPath));
-    return {root, ResolveCase(root, parts)};
+    return ResolveCase(root, parts);
 }
 
-std::optional<std::string> HostPathIfValid(const std::string& windowsPath) {
+std::optional<HostPath> MapIfValid(const std::string& windowsPath) {
     try {
-        return MapToHost(windowsPath).path;
+        return MapToHost(windowsPath);
     } catch (const Error&) {
         return std::nullopt;
     }
+}
+
+std::optional<std::string> HostPathIfValid(const std::string& windowsPath) {
+    auto host = MapIfValid(windowsPath);
+    return host ? std::optional(std::move(host->path)) : std::nullopt;
 }
 
 std::optional<struct stat> StatOfPath(const std::string& windowsPath) {

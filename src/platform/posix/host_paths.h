@@ -14,6 +14,7 @@ namespace qi::platform::posix {
 struct HostPath {
     std::string root;  // the host folder that stands for the drive root
     std::string path;  // the whole path on the host; begins with root
+    bool exists = false;  // whether something (a link too) was found at path
 };
 
 // Components that do not exist with the given case are matched against the
@@ -21,8 +22,10 @@ struct HostPath {
 // Raises qi::Error when the path is not valid code page 932.
 HostPath MapToHost(const std::string& windowsPath);
 
-// MapToHost(windowsPath).path, or nullopt when the path cannot be mapped;
-// for the operations that report failure with their result.
+// MapToHost(windowsPath), or nullopt when the path cannot be mapped; for
+// the operations that report failure with their result.
+std::optional<HostPath> MapIfValid(const std::string& windowsPath);
+// The same, the host path only.
 std::optional<std::string> HostPathIfValid(const std::string& windowsPath);
 
 // stat() of the file a Windows path stands for; nullopt when it is missing.
