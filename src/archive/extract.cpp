@@ -81,8 +81,12 @@ const char kPartialSuffix[] = ".~qpart";
 // limit (not negative), a write that would pass it stops the extraction.
 class ExtractedFile final : public TFileStream {
 public:
+    // A file under the temporary name partial.
     ExtractedFile(const std::string& partial, const std::string& path, int64_t limit)
         : TFileStream(partial, fmCreateNew), path_(path), limit_(limit) {}
+    // A file without a name yet.
+    ExtractedFile(std::unique_ptr<platform::File> unnamed, const std::string& path, int64_t limit)
+        : TFileStream(path, std::move(unnamed)), path_(path), limit_(limit) {}
     int64_t Write(const void* buffer, int64_t count) override {
         if (limit_ >= 0 && count > limit_ - Position()) Refuse();
         return TFileStream::Write(buffer, count);
@@ -91,6 +95,7 @@ public:
     void CheckSize() {
         if (limit_ >= 0 && Size() > limit_) Refuse();
     }
+    bool GiveName(uint32_t dosTime) { return platform::NameUnnamedFile(Handle(), path_, dosTime); }
 
 private:
     [[noreturn]] void Refuse() const {
@@ -175,18 +180,29 @@ void TVrFileCollection::ExtractToStream(TStream& dest, const std::string& name) 
     throw Error(name + ":ファイルがありません");
 }
 
-int64_t TVrFileCollection::ExtractToFile(const std::string& name, const std::string& path, int64_t maxSize) {
+int64_t TVrFileCollection::ExtractToFile(const std::string& name, const std::string& path, int64_t maxSize,
+                                         uint32_t dosTime) {
+    auto fill = [&](ExtractedFile& file) {
+        ExtractToStream(file, name);
+        file.CheckSize();
+        return file.Size();
+    };
+    if (auto unnamed = platform::CreateUnnamedFile(path)) {
+        ExtractedFile file(std::move(unnamed), path, maxSize);
+        int64_t size = fill(file);
+        if (file.GiveName(dosTime)) return size;
+        // Something took the name meanwhile: the temporary name replaces it.
+    }
     const std::string partial = path + kPartialSuffix;
     try {
         platform::RemoveFile(partial);  // a stale copy, or a link planted there
         int64_t size;
         {
             ExtractedFile file(partial, path, maxSize);
-            ExtractToStream(file, name);
-            file.CheckSize();
-            size = file.Size();
+            size = fill(file);
         }
         if (!platform::RenameFile(partial, path)) throw Error(path + ":ファイルを書き込めません");
+        if (dosTime != 0) platform::SetFileDosTime(path, dosTime);
         return size;
     } catch (...) {
         platform::RemoveFile(partial);

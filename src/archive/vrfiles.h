@@ -76,12 +76,15 @@ public:
     // (into memory as a whole), and an entry's checksum is checked: damaged
     // bytes raise EDataDamaged naming the entry.
     void ExtractToStream(TStream& dest, const std::string& name);
-    // The same into the file path (its folder must exist), written under a
-    // name of its own first so that a failed extraction leaves nothing under
-    // path and an older file there is kept. With maxSize not negative, the
-    // writing stops with EOutputLimit as the content passes maxSize bytes (a
-    // few bytes of zlib can stand for gigabytes). Returns the content's size.
-    int64_t ExtractToFile(const std::string& name, const std::string& path, int64_t maxSize = -1);
+    // The same into the file path (its folder must exist), with the write
+    // time dosTime (0: the time of writing). The file is written without a
+    // name or under a name of its own first, so that a failed extraction
+    // leaves nothing under path and an older file there is kept. With
+    // maxSize not negative, the writing stops with EOutputLimit as the
+    // content passes maxSize bytes (a few bytes of zlib can stand for
+    // gigabytes). Returns the content's size.
+    int64_t ExtractToFile(const std::string& name, const std::string& path, int64_t maxSize = -1,
+                          uint32_t dosTime = 0);
 
     // Writing and checking.
     bool WriteArchive(TQsBigFileStream& dest);

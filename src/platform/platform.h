@@ -47,6 +47,17 @@ std::unique_ptr<File> OpenFile(const std::string& path, Access access, Share sha
 // returned. 0 where it cannot (another system, a file system without it, the
 // end of source): the caller copies the rest through a buffer of its own.
 int64_t KernelCopy(File& source, File& dest, int64_t count);
+// A new file without a name, in the folder of path, for NameUnnamedFile to
+// give it path's name once it is written: until then nothing stands at the
+// name, and a program that dies on the way leaves nothing behind. nullptr
+// where something stands at path already or the system keeps no unnamed
+// files (Windows, some file systems): the caller writes under a temporary
+// name instead.
+std::unique_ptr<File> CreateUnnamedFile(const std::string& path);
+// Gives a file from CreateUnnamedFile(path) the write time dosTime (0: the
+// time it has) and the name path. False when a file, folder or link has
+// taken the name meanwhile: nothing is replaced.
+[[nodiscard]] bool NameUnnamedFile(File& file, const std::string& path, uint32_t dosTime);
 
 constexpr uint32_t kAttrReadOnly = 0x01;
 constexpr uint32_t kAttrHidden = 0x02;

@@ -69,6 +69,9 @@ constexpr uint16_t fmShareDenyNone = 0x0040;
 class TFileStream : public TStream {
 public:
     TFileStream(const std::string& fileName, uint16_t mode, bool writeThrough = false);
+    // A stream over a file already open; fileName names it in messages.
+    TFileStream(const std::string& fileName, std::unique_ptr<platform::File> file)
+        : fileName_(fileName), file_(std::move(file)) {}
     int64_t Read(void* buffer, int64_t count) override;
     int64_t Write(const void* buffer, int64_t count) override;
     int64_t Seek(int64_t offset, SeekOrigin origin) override;
@@ -79,6 +82,9 @@ public:
     // Copies up to count bytes to dest inside the kernel where the system
     // can; returns the bytes copied (see platform::KernelCopy).
     int64_t KernelCopyTo(TFileStream& dest, int64_t count) { return platform::KernelCopy(*file_, *dest.file_, count); }
+
+protected:
+    platform::File& Handle() { return *file_; }
 
 private:
     std::string fileName_;

@@ -251,7 +251,7 @@ void TFormType::WriteLooseFiles(TVrFileCollection& archive, const std::string& f
         platform::CreateFolders(ExtractFilePath(dest));
         try {
             ClearReadOnly(dest);
-            budget -= archive.ExtractToFile(entry.Name(), dest, budget);
+            budget -= archive.ExtractToFile(entry.Name(), dest, budget, static_cast<uint32_t>(entry.FileTime));
         } catch (const EDataDamaged&) {
             throw;  // the run stops with the damage warning
         } catch (const EOutputLimit&) {
@@ -259,7 +259,6 @@ void TFormType::WriteLooseFiles(TVrFileCollection& archive, const std::string& f
         } catch (const Error&) {
             throw Error(dest + "\r\nファイルが作成できません");
         }
-        platform::SetFileDosTime(dest, static_cast<uint32_t>(entry.FileTime));
         settings_.AddInstalledFile(entry.Name());
     }
 }

@@ -20,8 +20,7 @@ void WriteEntryToWorkFolder(TVrFileCollection& from, const TVrFile& entry, const
     CheckEntryPath(entry.Name());
     std::string path = workFolder + entry.Name();
     platform::CreateFolders(ExtractFilePath(path));
-    from.ExtractToFile(entry.Name(), path);
-    platform::SetFileDosTime(path, static_cast<uint32_t>(entry.FileTime));
+    from.ExtractToFile(entry.Name(), path, -1, static_cast<uint32_t>(entry.FileTime));
     TVrFile& added = dest.Add(entry.Name());
     added.FileTime = entry.FileTime;
     added.Size = entry.Size;

@@ -2,7 +2,8 @@
 # A fresh installation that stops half way leaves nothing of its own behind:
 # one that ends in an error takes back what it wrote (exit code 1, and it
 # says so); one killed outright is finished by the next run, and the next
-# uninstallation removes what both runs wrote. A file that was in the folder
+# uninstallation removes what both runs wrote; a file killed half written
+# is never seen at its name. A file that was in the folder
 # before stays in every case.
 # qinstall_interrupted.sh SOURCE_DIR SETUP_PROGRAM QPACK_COMMAND...
 source_dir=$1 setup_program=$2
@@ -41,12 +42,14 @@ only_mine "what the failed run wrote is gone" failed
 mkdir -p killed && printf 'mine' >killed/mine.txt
 out/setup --silent --accept-license "--dir=$work/killed" >err.txt 2>&1 &
 setup=$!
-partial=killed/movie/op.mpg.~qpart
-# The file is written within a second: watched without a pause.
-for ((i = 0; i < 2000000; i++)); do [ -e $partial ] && break; done
+# The file is written within a second, without a name until it is whole:
+# the run is caught while it holds the file open in the movie folder.
+for ((i = 0; i < 2000000; i++)); do [ -d killed/movie ] && break; done
+for ((i = 0; i < 2000; i++)); do [[ $(ls -l /proc/$setup/fd 2>/dev/null) == *killed/movie/* ]] && break; done
 kill -9 $setup
 wait $setup 2>/dev/null
-[ -e $partial ]; check "the run is killed while it writes" 0 $?
+[ "$i" -lt 2000 ]; check "the run is killed while it writes" 0 $?
+[ -z "$(ls -A killed/movie)" ]; check "leaving nothing of the file" 0 $?
 install_into killed; check "the next run finishes" 0 $?
 cmp -s game/movie/op.mpg killed/movie/op.mpg; check "with the whole file" 0 $?
 killed/install.exe --silent >err.txt 2>&1; check "the uninstallation" 0 $?

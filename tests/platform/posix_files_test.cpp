@@ -1,6 +1,6 @@
 // Linux file behaviour that Windows gives by itself: a read-only file turns
 // writers away even when the program runs as the superuser, which ignores
-// missing write bits.
+// missing write bits. And the unnamed new files of Linux.
 #ifndef _WIN32
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -50,6 +50,33 @@ TEST(PosixFiles, LinksAtAFileNameAreNeitherWrittenNorChangedThrough) {
     EXPECT_EQ(test::ReadBytes(link), "new");
     EXPECT_EQ(test::ReadBytes(target), "keep");
     ASSERT_TRUE(SetAttributes(target, kAttrNormal));
+}
+
+// An unnamed file shows nowhere until it is named, replaces nothing, and
+// leaves nothing when it is dropped.
+TEST(PosixFiles, UnnamedFilesAppearWholeAndReplaceNothing) {
+    test::ScratchFolder scratch;
+    const std::string name = scratch / "voice.ogg";
+    const uint32_t dosTime = uint32_t{21 << 9 | 2 << 5 | 3} << 16 | 10 << 11;
+    auto file = CreateUnnamedFile(name);
+    ASSERT_TRUE(file);
+    file->Write("clip", 4);
+    EXPECT_TRUE(ListDirectory(scratch.Path()).empty());
+    ASSERT_TRUE(NameUnnamedFile(*file, name, dosTime));
+    file.reset();
+    EXPECT_EQ(test::ReadBytes(name), "clip");
+    EXPECT_EQ(GetFileDosTime(name), dosTime);
+
+    EXPECT_FALSE(CreateUnnamedFile(scratch / "VOICE.OGG"));  // the name is taken, in any case
+    const std::string later = scratch / "later.ogg";
+    file = CreateUnnamedFile(later);
+    ASSERT_TRUE(file);
+    test::WriteBytes(later, "theirs");
+    EXPECT_FALSE(NameUnnamedFile(*file, later, 0));
+    EXPECT_EQ(test::ReadBytes(later), "theirs");
+    file = CreateUnnamedFile(scratch / "dropped.ogg");
+    file.reset();
+    EXPECT_EQ(ListDirectory(scratch.Path()).size(), 2u);
 }
 
 }  // namespace

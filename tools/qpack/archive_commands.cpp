@@ -184,8 +184,7 @@ int Extract(const std::vector<std::string>& arguments) {
         if (qi::PassesThroughLink(folder, item.Name())) {
             throw qi::Error(item.Name() + ": a folder on its way is a link; nothing is written through it");
         }
-        reader->ExtractToFile(item.Name(), target);
-        if (item.FileTime != 0) qi::platform::SetFileDosTime(target, static_cast<uint32_t>(item.FileTime));
+        reader->ExtractToFile(item.Name(), target, -1, static_cast<uint32_t>(item.FileTime));
         return true;
     };
     qi::OrderedWork<bool> work(static_cast<int>(chosen.size()), threads, 4 * threads, extract);

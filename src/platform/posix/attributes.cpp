@@ -53,6 +53,21 @@ uint32_t AttributesFromStat(const struct stat& info, std::string_view name) {
     return attributes;
 }
 
+// The files of one archive mostly share a few times: the last conversion is
+// kept (mktime reads the zone file on every call).
+std::optional<time_t> HostTimeOfDos(uint32_t dosTime) {
+    thread_local uint32_t lastDos = 0;
+    thread_local std::optional<time_t> lastHost;
+    if (dosTime == lastDos && lastHost) return lastHost;
+    auto local = Unpack(dosTime);
+    if (!local) return std::nullopt;
+    time_t seconds = mktime(&*local);
+    if (seconds == -1) return std::nullopt;
+    lastDos = dosTime;
+    lastHost = seconds;
+    return seconds;
+}
+
 }  // namespace posix
 
 uint32_t GetAttributes(const std::string& path) {
@@ -85,11 +100,9 @@ std::optional<uint32_t> GetFileDosTime(const std::string& path) {
 
 bool SetFileDosTime(const std::string& path, uint32_t dosTime) {
     auto native = posix::HostPathIfValid(path);
-    auto local = Unpack(dosTime);
-    if (!native || !local) return false;
-    time_t seconds = mktime(&*local);
-    if (seconds == -1) return false;
-    const timespec times[2] = {{0, UTIME_OMIT}, {seconds, 0}};
+    auto seconds = posix::HostTimeOfDos(dosTime);
+    if (!native || !seconds) return false;
+    const timespec times[2] = {{0, UTIME_OMIT}, {*seconds, 0}};
     return utimensat(AT_FDCWD, native->c_str(), times, AT_SYMLINK_NOFOLLOW) == 0;
 }
 

@@ -25,67 +25,6 @@ static_assert(sizeof(off_t) == 8, "files beyond 2 GiB need 64-bit file offsets")
 
 constexpr int64_t kChunk = 1 << 30;  // the most one read or write call moves
 
-class HostFile : public File {
-public:
-    HostFile(int fd, std::string name) : fd_(fd), name_(std::move(name)) {}
-    ~HostFile() override { close(fd_); }
-
-    int64_t Read(void* buffer, int64_t count) override {
-        auto* bytes = static_cast<char*>(buffer);
-        int64_t done = 0;
-        while (done < count) {
-            ssize_t got = read(fd_, bytes + done, static_cast<size_t>(std::min(count - done, kChunk)));
-            if (got < 0 && errno == EINTR) continue;
-            if (got < 0) RaiseSystemError(name_, "read failed", errno);
-            if (got == 0) break;
-            done += got;
-        }
-        return done;
-    }
-
-    int64_t Write(const void* buffer, int64_t count) override {
-        const auto* bytes = static_cast<const char*>(buffer);
-        int64_t done = 0;
-        while (done < count) {
-            ssize_t put = write(fd_, bytes + done, static_cast<size_t>(std::min(count - done, kChunk)));
-            if (put < 0 && errno == EINTR) continue;
-            if (put < 0) RaiseSystemError(name_, "write failed", errno);
-            done += put;
-        }
-        return done;
-    }
-
-    int64_t Seek(int64_t position) override {
-        off_t result = lseek(fd_, static_cast<off_t>(position), SEEK_SET);
-        if (result < 0) RaiseSystemError(name_, "seek failed", errno);
-        return result;
-    }
-
-    int64_t Position() override { return lseek(fd_, 0, SEEK_CUR); }
-
-    int64_t Size() override {
-        struct stat info;
-        if (fstat(fd_, &info) != 0) RaiseSystemError(name_, "size unknown", errno);
-        return info.st_size;
-    }
-
-    void Truncate() override {
-        if (ftruncate(fd_, lseek(fd_, 0, SEEK_CUR)) != 0) RaiseSystemError(name_, "truncate failed", errno);
-    }
-
-    // Write-through openers are not opened synchronously (far too slow on
-    // Linux); their data reaches the disk here instead.
-    void Flush() override {
-        if (fdatasync(fd_) != 0 && errno != EINVAL) RaiseSystemError(name_, "flush failed", errno);
-    }
-
-    int Descriptor() const { return fd_; }
-
-private:
-    int fd_;
-    std::string name_;
-};
-
 int OpenFlags(Access access, Creation creation) {
     int flags = O_CLOEXEC | (access == Access::Read ? O_RDONLY : access == Access::Write ? O_WRONLY : O_RDWR);
     if (creation == Creation::CreateAlways) flags |= O_CREAT;
@@ -103,6 +42,59 @@ int LockFor(Access access, Share share) {
 }
 
 }  // namespace
+
+HostFile::HostFile(int fd, std::string name) : fd_(fd), name_(std::move(name)) {}
+
+HostFile::~HostFile() { close(fd_); }
+
+int64_t HostFile::Read(void* buffer, int64_t count) {
+    auto* bytes = static_cast<char*>(buffer);
+    int64_t done = 0;
+    while (done < count) {
+        ssize_t got = read(fd_, bytes + done, static_cast<size_t>(std::min(count - done, kChunk)));
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) RaiseSystemError(name_, "read failed", errno);
+        if (got == 0) break;
+        done += got;
+    }
+    return done;
+}
+
+int64_t HostFile::Write(const void* buffer, int64_t count) {
+    const auto* bytes = static_cast<const char*>(buffer);
+    int64_t done = 0;
+    while (done < count) {
+        ssize_t put = write(fd_, bytes + done, static_cast<size_t>(std::min(count - done, kChunk)));
+        if (put < 0 && errno == EINTR) continue;
+        if (put < 0) RaiseSystemError(name_, "write failed", errno);
+        done += put;
+    }
+    return done;
+}
+
+int64_t HostFile::Seek(int64_t position) {
+    off_t result = lseek(fd_, static_cast<off_t>(position), SEEK_SET);
+    if (result < 0) RaiseSystemError(name_, "seek failed", errno);
+    return result;
+}
+
+int64_t HostFile::Position() { return lseek(fd_, 0, SEEK_CUR); }
+
+int64_t HostFile::Size() {
+    struct stat info;
+    if (fstat(fd_, &info) != 0) RaiseSystemError(name_, "size unknown", errno);
+    return info.st_size;
+}
+
+void HostFile::Truncate() {
+    if (ftruncate(fd_, lseek(fd_, 0, SEEK_CUR)) != 0) RaiseSystemError(name_, "truncate failed", errno);
+}
+
+// Write-through openers are not opened synchronously (far too slow on
+// Linux); their data reaches the disk here instead.
+void HostFile::Flush() {
+    if (fdatasync(fd_) != 0 && errno != EINVAL) RaiseSystemError(name_, "flush failed", errno);
+}
 
 int HostDescriptor(File& file) { return static_cast<HostFile&>(file).Descriptor(); }
 

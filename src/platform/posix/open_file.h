@@ -18,7 +18,27 @@ std::unique_ptr<File> OpenHostFile(const std::string& native, const std::string&
 // also for administrators; the attribute is the missing owner write bit.
 bool IsReadOnlyFile(const std::string& native);
 
-// The descriptor of a file that OpenHostFile opened.
+// A file over an open descriptor, which it closes; name (its Windows path)
+// names it in errors.
+class HostFile : public File {
+public:
+    HostFile(int fd, std::string name);
+    ~HostFile() override;
+    int64_t Read(void* buffer, int64_t count) override;
+    int64_t Write(const void* buffer, int64_t count) override;
+    int64_t Seek(int64_t position) override;
+    int64_t Position() override;
+    int64_t Size() override;
+    void Truncate() override;
+    void Flush() override;
+    int Descriptor() const { return fd_; }
+
+private:
+    int fd_;
+    std::string name_;
+};
+
+// The descriptor of a file that this layer opened.
 int HostDescriptor(File& file);
 
 }  // namespace qi::platform::posix

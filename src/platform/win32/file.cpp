@@ -120,4 +120,9 @@ std::unique_ptr<File> OpenFile(const std::string& path, Access access, Share sha
 // its buffer in large reads.
 int64_t KernelCopy(File&, File&, int64_t) { return 0; }
 
+// Windows keeps no unnamed files: new files are written under a temporary
+// name and renamed.
+std::unique_ptr<File> CreateUnnamedFile(const std::string&) { return nullptr; }
+bool NameUnnamedFile(File&, const std::string&, uint32_t) { return false; }
+
 }  // namespace qi::platform
