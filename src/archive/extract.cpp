@@ -93,7 +93,7 @@ public:
     }
     // A copy inside the kernel passes Write by.
     void CheckSize() {
-        if (limit_ >= 0 && Size() > limit_) Refuse();
+        if (limit_ >= 0 && Position() > limit_) Refuse();
     }
     bool GiveName(uint32_t dosTime) { return platform::NameUnnamedFile(Handle(), path_, dosTime); }
 
@@ -154,12 +154,15 @@ void TVrFileCollection::ExtractEntry(const TVrFile& entry, TStream& dest) {
 }
 
 void TVrFileCollection::ExtractToStream(TStream& dest, const std::string& name) {
-    auto* memory = dynamic_cast<TMemoryStream*>(&dest);
-    if (memory) memory->Clear();
+    if (auto* memory = dynamic_cast<TMemoryStream*>(&dest)) memory->Clear();
+    ExtractAtPosition(dest, name);
+    dest.SetPosition(0);
+}
+
+void TVrFileCollection::ExtractAtPosition(TStream& dest, const std::string& name) {
     int index = Stream ? IndexOf(name) : -1;
     if (index >= 0) {
         ExtractEntry(Items(index), dest);
-        dest.SetPosition(0);
         return;
     }
     if (!BasePath.empty()) {
@@ -167,13 +170,12 @@ void TVrFileCollection::ExtractToStream(TStream& dest, const std::string& name) 
         CheckEntryPath(name);
         std::string path = BasePath + name;
         if (platform::FileExists(path) && !SameText(path, FileName)) {
-            if (memory) {
+            if (auto* memory = dynamic_cast<TMemoryStream*>(&dest)) {
                 memory->LoadFromFile(path);
             } else {
                 TFileStream file(path, fmOpenRead | fmShareDenyWrite);
                 CopyStreamData(dest, file, 0);
             }
-            dest.SetPosition(0);
             return;
         }
     }
@@ -183,9 +185,9 @@ void TVrFileCollection::ExtractToStream(TStream& dest, const std::string& name) 
 int64_t TVrFileCollection::ExtractToFile(const std::string& name, const std::string& path, int64_t maxSize,
                                          uint32_t dosTime) {
     auto fill = [&](ExtractedFile& file) {
-        ExtractToStream(file, name);
+        ExtractAtPosition(file, name);
         file.CheckSize();
-        return file.Size();
+        return file.Position();
     };
     if (auto unnamed = platform::CreateUnnamedFile(path)) {
         ExtractedFile file(std::move(unnamed), path, maxSize);

@@ -121,6 +121,8 @@ private:
     void OpenFile(const std::string& fileName, bool treatAsFile, bool appended);
     // Writes the entry's content into dest and checks its checksum.
     void ExtractEntry(const TVrFile& entry, TStream& dest);
+    // ExtractToStream from dest's position on, which stays after the content.
+    void ExtractAtPosition(TStream& dest, const std::string& name);
     bool ContentMatches(const TVrFile& item);
     std::string SourceName;
 };

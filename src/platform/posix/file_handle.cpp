@@ -47,15 +47,19 @@ HostFile::HostFile(int fd, std::string name) : fd_(fd), name_(std::move(name)) {
 
 HostFile::~HostFile() { close(fd_); }
 
+// Reads and writes go to the position kept here (pread, pwrite): moving it
+// costs no call, and a run of entries read one after another from an archive
+// never seeks.
 int64_t HostFile::Read(void* buffer, int64_t count) {
     auto* bytes = static_cast<char*>(buffer);
     int64_t done = 0;
     while (done < count) {
-        ssize_t got = read(fd_, bytes + done, static_cast<size_t>(std::min(count - done, kChunk)));
+        ssize_t got = pread(fd_, bytes + done, static_cast<size_t>(std::min(count - done, kChunk)), position_);
         if (got < 0 && errno == EINTR) continue;
         if (got < 0) RaiseSystemError(name_, "read failed", errno);
         if (got == 0) break;
         done += got;
+        position_ += got;
     }
     return done;
 }
@@ -64,21 +68,21 @@ int64_t HostFile::Write(const void* buffer, int64_t count) {
     const auto* bytes = static_cast<const char*>(buffer);
     int64_t done = 0;
     while (done < count) {
-        ssize_t put = write(fd_, bytes + done, static_cast<size_t>(std::min(count - done, kChunk)));
+        ssize_t put = pwrite(fd_, bytes + done, static_cast<size_t>(std::min(count - done, kChunk)), position_);
         if (put < 0 && errno == EINTR) continue;
         if (put < 0) RaiseSystemError(name_, "write failed", errno);
         done += put;
+        position_ += put;
     }
     return done;
 }
 
 int64_t HostFile::Seek(int64_t position) {
-    off_t result = lseek(fd_, static_cast<off_t>(position), SEEK_SET);
-    if (result < 0) RaiseSystemError(name_, "seek failed", errno);
-    return result;
+    if (position < 0) RaiseSystemError(name_, "seek failed", EINVAL);
+    return position_ = position;
 }
 
-int64_t HostFile::Position() { return lseek(fd_, 0, SEEK_CUR); }
+int64_t HostFile::Position() { return position_; }
 
 int64_t HostFile::Size() {
     struct stat info;
@@ -87,7 +91,7 @@ int64_t HostFile::Size() {
 }
 
 void HostFile::Truncate() {
-    if (ftruncate(fd_, lseek(fd_, 0, SEEK_CUR)) != 0) RaiseSystemError(name_, "truncate failed", errno);
+    if (ftruncate(fd_, position_) != 0) RaiseSystemError(name_, "truncate failed", errno);
 }
 
 // Write-through openers are not opened synchronously (far too slow on

@@ -36,6 +36,7 @@ public:
 private:
     int fd_;
     std::string name_;
+    int64_t position_ = 0;  // the descriptor's own offset is never used
 };
 
 // The descriptor of a file that this layer opened.
