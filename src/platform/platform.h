@@ -77,6 +77,10 @@ bool RemoveFile(const std::string& path);
 // reparse point on Windows. Links are never entered, written through or
 // deleted through.
 [[nodiscard]] bool IsLink(const std::string& path);
+enum class NameKind { Missing, File, Folder, Link };
+// What stands at path, a link taken as itself: one look where FileExists and
+// IsLink would take two.
+[[nodiscard]] NameKind KindOfName(const std::string& path);
 // As CopyFileA: copies content, attributes and write time; with failIfExists
 // an existing destination makes it fail. A link at the destination is
 // replaced by the copy, never written through. False on any failure.

@@ -230,6 +230,7 @@ bool TFormType::CopyPlainFiles(const std::string& folder, RunCreations& made) {
 
 void TFormType::WriteLooseFiles(TVrFileCollection& archive, const std::string& folder,
                                 const std::string& skipName, int64_t& budget, RunCreations& made) {
+    std::string folderMade;  // entries of one folder come one after another
     for (int i = 0; i < archive.Count(); ++i) {
         TVrFile& entry = archive.Items(i);
         if (!entry.LooseFile || SameText(entry.Name(), "install.dat")) continue;
@@ -238,19 +239,23 @@ void TFormType::WriteLooseFiles(TVrFileCollection& archive, const std::string& f
         const std::string dest = folder + entry.Name();
         if (PassesThroughLink(folder, entry.Name())) throw Error(dest + "\r\nファイルが作成できません");
         if (IsSaveData(entry.Name()) && platform::FileExists(dest)) continue;  // the player's
-        made.BeforeWrite(entry.Name());
+        const platform::NameKind kind = platform::KindOfName(dest);
+        made.BeforeWrite(entry.Name(), kind == platform::NameKind::File || kind == platform::NameKind::Link);
         // A link at the name is no file of the game's: it is replaced.
-        if (platform::FileExists(dest) && !platform::IsLink(dest) && settings_.InstallType != itWindowsFolder) {
+        const bool exists = kind == platform::NameKind::File;
+        if (exists && settings_.InstallType != itWindowsFolder) {
             auto time = platform::GetFileDosTime(dest);
             if (time && *time >= static_cast<uint32_t>(entry.FileTime)) {
                 settings_.AddInstalledFile(entry.Name());
                 continue;
             }
         }
-        made.BeforeCreateFolders(ExtractFilePath(dest));
-        platform::CreateFolders(ExtractFilePath(dest));
+        if (const std::string folder = ExtractFilePath(dest); folder != folderMade) {
+            made.BeforeCreateFolders(folder);
+            if (platform::CreateFolders(folder)) folderMade = folder;
+        }
         try {
-            ClearReadOnly(dest);
+            if (exists) ClearReadOnly(dest);
             budget -= archive.ExtractToFile(entry.Name(), dest, budget, static_cast<uint32_t>(entry.FileTime));
         } catch (const EDataDamaged&) {
             throw;  // the run stops with the damage warning

@@ -14,7 +14,11 @@ RunCreations::RunCreations(std::string folder, bool enabled) : folder_(std::move
 void RunCreations::BeforeWrite(const std::string& relative) {
     if (!enabled_) return;
     const std::string path = folder_ + relative;
-    if (!platform::FileExists(path) && !platform::IsLink(path)) files_.append(relative).push_back('\0');
+    BeforeWrite(relative, platform::FileExists(path) || platform::IsLink(path));
+}
+
+void RunCreations::BeforeWrite(const std::string& relative, bool taken) {
+    if (enabled_ && !taken) files_.append(relative).push_back('\0');
 }
 
 void RunCreations::BeforeCreateFolders(const std::string& path) {

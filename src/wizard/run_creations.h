@@ -18,6 +18,8 @@ public:
     // Before the run writes the file of that name (relative to the install
     // folder): it is the run's own when nothing stands there yet.
     void BeforeWrite(const std::string& relative);
+    // The same when the caller knows whether a file or link stands there.
+    void BeforeWrite(const std::string& relative, bool taken);
     // Before the run creates the folder path and its parents.
     void BeforeCreateFolders(const std::string& path);
     // A file below the install folder that the run made afresh.

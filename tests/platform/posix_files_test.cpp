@@ -52,6 +52,22 @@ TEST(PosixFiles, LinksAtAFileNameAreNeitherWrittenNorChangedThrough) {
     ASSERT_TRUE(SetAttributes(target, kAttrNormal));
 }
 
+// One look at a name tells a file, a folder and a link apart (a link to
+// nothing included), in whatever case the name is asked.
+TEST(PosixFiles, KindOfNameTakesALinkAsItself) {
+    test::ScratchFolder scratch;
+    test::WriteBytes(scratch / "File.txt", "x");
+    ASSERT_TRUE(CreateFolders(scratch / "folder"));
+    ASSERT_EQ(symlink("nowhere", NativePath(scratch / "dangling").c_str()), 0);
+    ASSERT_EQ(symlink(NativePath(scratch / "File.txt").c_str(), NativePath(scratch / "tofile").c_str()), 0);
+
+    EXPECT_EQ(KindOfName(scratch / "FILE.TXT"), NameKind::File);
+    EXPECT_EQ(KindOfName(scratch / "folder"), NameKind::Folder);
+    EXPECT_EQ(KindOfName(scratch / "dangling"), NameKind::Link);
+    EXPECT_EQ(KindOfName(scratch / "tofile"), NameKind::Link);
+    EXPECT_EQ(KindOfName(scratch / "missing"), NameKind::Missing);
+}
+
 // An unnamed file shows nowhere until it is named, replaces nothing, and
 // leaves nothing when it is dropped.
 TEST(PosixFiles, UnnamedFilesAppearWholeAndReplaceNothing) {

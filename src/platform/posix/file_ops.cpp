@@ -75,6 +75,13 @@ bool IsLink(const std::string& path) {
     return native && lstat(native->c_str(), &info) == 0 && S_ISLNK(info.st_mode);
 }
 
+NameKind KindOfName(const std::string& path) {
+    auto host = posix::MapIfValid(path);
+    struct stat info;
+    if (!host || !host->exists || lstat(host->path.c_str(), &info) != 0) return NameKind::Missing;
+    return S_ISLNK(info.st_mode) ? NameKind::Link : S_ISDIR(info.st_mode) ? NameKind::Folder : NameKind::File;
+}
+
 bool CopyFileTo(const std::string& source, const std::string& dest, bool failIfExists) {
     auto from = posix::HostPathIfValid(source);
     auto to = posix::HostPathIfValid(dest);

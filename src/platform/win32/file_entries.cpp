@@ -22,6 +22,13 @@ bool IsLink(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
+NameKind KindOfName(const std::string& path) {
+    const DWORD attributes = GetFileAttributesW(win32::Wide(path).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return NameKind::Missing;
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return NameKind::Link;
+    return attributes & FILE_ATTRIBUTE_DIRECTORY ? NameKind::Folder : NameKind::File;
+}
+
 // A junction or a link to a folder goes as a folder does, which removes
 // the link alone.
 bool RemoveFile(const std::string& path) {
