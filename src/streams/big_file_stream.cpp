@@ -8,6 +8,9 @@ namespace qi {
 
 namespace {
 
+// The window of small reads that follow one another.
+constexpr int64_t kReadAhead = 0x40000;
+
 [[noreturn]] void SourceRanDry(const std::string& name) {
     throw Error(name + ":ストリームの読み込みエラー: コピー元のデータが足りません");
 }
@@ -124,11 +127,36 @@ int64_t TQsBigFileStream::Write(const void* buffer, int64_t count) {
     });
 }
 
-int64_t TQsBigFileStream::Read(void* buffer, int64_t count) {
+int64_t TQsBigFileStream::ReadVolumes(void* buffer, int64_t count) {
     auto* bytes = static_cast<uint8_t*>(buffer);
     return WalkVolumes(count, false, [&](TFileStream& volume, int64_t chunk, int64_t done) {
         return volume.Read(bytes + done, chunk);
     });
+}
+
+bool TQsBigFileStream::InWindow(int64_t count) const {
+    return Position >= windowStart_ && count <= windowStart_ + static_cast<int64_t>(window_.size()) - Position;
+}
+
+int64_t TQsBigFileStream::Read(void* buffer, int64_t count) {
+    if (count <= 0) return 0;
+    const bool small = !readSizes_.empty() && count <= kReadAhead / 4;
+    if (small && !InWindow(count) && Position == lastReadEnd_) {
+        const int64_t start = Position;
+        window_.resize(static_cast<size_t>(kReadAhead));
+        window_.resize(static_cast<size_t>(ReadVolumes(window_.data(), kReadAhead)));
+        windowStart_ = start;
+        Position = start;
+    }
+    int64_t got = count;
+    if (small && InWindow(count)) {
+        std::copy_n(window_.data() + (Position - windowStart_), count, static_cast<uint8_t*>(buffer));
+        Position += count;
+    } else {
+        got = ReadVolumes(buffer, count);
+    }
+    lastReadEnd_ = Position;
+    return got;
 }
 
 int64_t TQsBigFileStream::CopyFromStream(TStream& source, int64_t count) {

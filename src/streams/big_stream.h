@@ -64,6 +64,8 @@ private:
     void OpenExistingVolumes();
     void DeleteExistingVolumes();
     void CopyVolumesFrom(TQsBigFileStream& source, TFileStream& volume, int64_t count);
+    int64_t ReadVolumes(void* buffer, int64_t count);
+    bool InWindow(int64_t count) const;
 
     std::string FileName;
     uint16_t Mode;
@@ -73,6 +75,12 @@ private:
     // The volumes' sizes when the stream was opened for reading only (it
     // writes nothing, and its volumes are read many times in small pieces).
     std::vector<int64_t> readSizes_;
+    // Small reads that follow one another on a stream opened for reading
+    // only (an archive's entries, one after the other) are served from a
+    // window read ahead at once: one system call for many entries.
+    std::vector<uint8_t> window_;
+    int64_t windowStart_ = 0;
+    int64_t lastReadEnd_ = -1;
 };
 
 // A 64-bit face over an ordinary stream that the derived class owns.
