@@ -24,10 +24,13 @@ std::string FoldAscii(std::string text) {
     return text;
 }
 
+// The status change time, which no program can set back (a modification
+// time can be), and which a file system with fine-grained times makes new
+// for the first change after it was read.
 std::optional<timespec> ChangeTime(const std::string& folder) {
     struct stat info;
     if (stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return std::nullopt;
-    return info.st_mtim;
+    return info.st_ctim;
 }
 
 bool Same(const timespec& a, const timespec& b) { return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec; }
@@ -56,6 +59,16 @@ std::optional<std::string> MatchIgnoringCase(const std::string& folder, const st
         if (kept == listings.end() && listings.size() >= kFoldersKept) listings.clear();
         kept = listings.insert_or_assign(folder, Read(folder, *changed)).first;
     }
+    auto found = kept->second.names.find(FoldAscii(name));
+    return found == kept->second.names.end() ? std::string() : found->second;
+}
+
+std::optional<std::string> KeptMatchIgnoringCase(const std::string& folder, const std::string& name) {
+    std::lock_guard<std::mutex> lock(guard);
+    auto kept = listings.find(folder);
+    if (kept == listings.end()) return std::nullopt;
+    auto changed = ChangeTime(folder);
+    if (!changed || !Same(kept->second.changed, *changed)) return std::nullopt;
     auto found = kept->second.names.find(FoldAscii(name));
     return found == kept->second.names.end() ? std::string() : found->second;
 }

@@ -15,6 +15,10 @@ namespace qi::platform::posix {
 // when none; nullopt when folder is not a folder.
 std::optional<std::string> MatchIgnoringCase(const std::string& folder, const std::string& name);
 
+// The same from a listing kept and still current, without reading the
+// folder; nullopt when no such listing is kept.
+std::optional<std::string> KeptMatchIgnoringCase(const std::string& folder, const std::string& name);
+
 // Makes a change in a folder (change: true when done) and notes it in the
 // kept listings: the host path removed and the one made, either may be
 // empty. No look-up sees the folder between the change and its note, so the

@@ -75,12 +75,27 @@ std::pair<std::string, Parts> Parse(std::string_view text) {
     return {root, parts};
 }
 
+// A name in a folder whose listing is kept, answered with one look at the
+// folder's time: the name as given when the folder holds it, else the one
+// that matches it ignoring case.
+std::optional<HostPath> ResolveInKeptFolder(const std::string& root, const std::string& parent, const std::string& name,
+                                            const std::string& exact) {
+    auto match = KeptMatchIgnoringCase(parent, name);
+    if (!match) return std::nullopt;
+    if (match->empty()) return HostPath{root, exact, false};
+    if (*match == name || NameExists(exact)) return HostPath{root, exact, true};
+    return HostPath{root, Join(parent, {*match}), true};
+}
+
 HostPath ResolveCase(const std::string& root, const Parts& parts) {
     std::string exact = Join(root, parts);
+    const std::string parent = parts.size() > 1 ? exact.substr(0, exact.rfind('/')) : "";
+    if (!parent.empty()) {
+        if (auto kept = ResolveInKeptFolder(root, parent, parts.back(), exact)) return *kept;
+    }
     if (NameExists(exact)) return {root, exact, true};
     // A new file in a folder that exists as named: only its name is looked up.
-    if (parts.size() > 1) {
-        std::string parent = Join(root, Parts(parts.begin(), parts.end() - 1));
+    if (!parent.empty()) {
         if (auto match = MatchIgnoringCase(parent, parts.back())) {
             if (match->empty()) return {root, exact, false};
             return {root, Join(parent, {*match}), true};
