@@ -18,31 +18,24 @@ int32_t NameHash(const std::string& name) {
 // ---- THashCollectionItem ----------------------------------------------
 
 void THashCollectionItem::AddToHash() {
-    if (!Collection_) return;
-    auto& index = Collection_->Latest_;
     NewerNamesake = nullptr;
     OlderNamesake = nullptr;
-    auto [latest, added] = index.insert(this);
-    if (added) return;
-    OlderNamesake = *latest;
-    OlderNamesake->NewerNamesake = this;
-    auto node = index.extract(latest);
-    node.value() = this;
-    index.insert(std::move(node));
+    if (!Collection_) return;
+    OlderNamesake = Collection_->Latest_.Put(this, true);
+    if (OlderNamesake) OlderNamesake->NewerNamesake = this;
 }
 
 void THashCollectionItem::RemoveFromHash() {
     if (Collection_) {
-        auto& index = Collection_->Latest_;
         if (OlderNamesake) OlderNamesake->NewerNamesake = NewerNamesake;
         if (NewerNamesake) {
             NewerNamesake->OlderNamesake = OlderNamesake;
-        } else if (auto latest = index.find(this); latest != index.end() && *latest == this) {
+        } else if (Collection_->Latest_.Find(Name_) == this) {
             // The latest of its name: the namesake before it takes its place.
-            auto node = index.extract(latest);
             if (OlderNamesake) {
-                node.value() = OlderNamesake;
-                index.insert(std::move(node));
+                Collection_->Latest_.Put(OlderNamesake, true);
+            } else {
+                Collection_->Latest_.Erase(Name_);
             }
         }
     }
@@ -77,14 +70,13 @@ void THashCollectionItem::SetIndex(int index) {
 
 // ---- THashCollection --------------------------------------------------
 
-// Two names a bucket on average: half the index's buckets, and the hash
-// codes kept with the names make the longer walk cheap.
-THashCollection::THashCollection() { Latest_.max_load_factor(2.0f); }
+THashCollection::THashCollection() = default;
 
 THashCollection::~THashCollection() { Clear(); }
 
-THashCollectionItem& THashCollection::AddItem() {
+THashCollectionItem& THashCollection::AddItem(std::string name) {
     std::unique_ptr<THashCollectionItem> item = CreateItem();
+    item->Name_ = std::move(name);
     item->Collection_ = this;
     item->CachedIndex = Count();
     item->AddToHash();
@@ -94,14 +86,14 @@ THashCollectionItem& THashCollection::AddItem() {
 
 void THashCollection::Reserve(int count) {
     Items_.reserve(Items_.size() + static_cast<size_t>(count));
-    Latest_.reserve(Latest_.size() + static_cast<size_t>(count));
+    Latest_.Reserve(Latest_.Size() + static_cast<size_t>(count));
 }
 
 // The chain of NameHash(name), walked from its head, would find the same
 // item: the one of that name hashed last.
 int THashCollection::IndexOf(const std::string& name) const {
-    auto latest = Latest_.find(std::string_view(name));
-    return latest == Latest_.end() ? -1 : (*latest)->CachedIndex;
+    const THashCollectionItem* latest = Latest_.Find(name);
+    return latest ? latest->CachedIndex : -1;
 }
 
 void THashCollection::Delete(int index) {
@@ -112,12 +104,8 @@ void THashCollection::Delete(int index) {
 }
 
 void THashCollection::Clear() {
-    for (auto& item : Items_) {
-        item->OlderNamesake = nullptr;
-        item->NewerNamesake = nullptr;
-    }
+    Latest_.Clear();
     Items_.clear();
-    Latest_.clear();
 }
 
 }  // namespace qi

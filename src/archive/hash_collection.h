@@ -10,10 +10,9 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_set>
 #include <vector>
 
-#include "base/cp932.h"
+#include "base/folded_name_table.h"
 
 namespace qi {
 
@@ -74,8 +73,8 @@ public:
     void Clear();
 
 protected:
-    // Appends a fresh item made by the item class and hashes its empty name.
-    THashCollectionItem& AddItem();
+    // Appends a fresh item made by the item class under name, hashed once.
+    THashCollectionItem& AddItem(std::string name = std::string());
     // Makes room for count more items at once.
     void Reserve(int count);
     virtual std::unique_ptr<THashCollectionItem> CreateItem() = 0;
@@ -83,24 +82,11 @@ protected:
 private:
     friend class THashCollectionItem;
     std::vector<std::unique_ptr<THashCollectionItem>> Items_;
-    // Hash and equality of names upper-cased (as names are compared); an
-    // item stands for its name.
-    struct FoldedHash {
-        using is_transparent = void;
-        size_t operator()(std::string_view name) const { return HashIgnoringCase(name); }
-        size_t operator()(const THashCollectionItem* item) const { return HashIgnoringCase(item->Name_); }
-    };
-    struct FoldedEqual {
-        using is_transparent = void;
-        static std::string_view NameOf(std::string_view name) { return name; }
-        static std::string_view NameOf(const THashCollectionItem* item) { return item->Name_; }
-        template <typename A, typename B>
-        bool operator()(const A& a, const B& b) const {
-            return SameText(NameOf(a), NameOf(b));
-        }
+    struct NameOfItem {
+        std::string_view operator()(const THashCollectionItem* item) const { return item->Name_; }
     };
     // Of each name, the item hashed last.
-    std::unordered_set<THashCollectionItem*, FoldedHash, FoldedEqual> Latest_;
+    TFoldedNameTable<THashCollectionItem, NameOfItem> Latest_;
 };
 
 }  // namespace qi

@@ -32,11 +32,7 @@ std::string TVrFileCollection::ArchiveName() const {
     return "アーカイブ";
 }
 
-TVrFile& TVrFileCollection::Add(const std::string& name) {
-    auto& item = static_cast<TVrFile&>(AddItem());
-    item.SetName(name);
-    return item;
-}
+TVrFile& TVrFileCollection::Add(std::string name) { return static_cast<TVrFile&>(AddItem(std::move(name))); }
 
 void TVrFileCollection::CloseArchive() {
     Clear();
@@ -215,10 +211,7 @@ void TVrFileCollection::ReadDirectory(TQsBigStream& source) {
     // Only a directory read to its end adds entries.
     const int firstIndex = Count();
     Reserve(count + 1);
-    for (auto& name : names) {
-        Add(name);
-        std::string().swap(name);  // the directory is not held twice
-    }
+    for (auto& name : names) Add(std::move(name));  // the directory is not held twice
     EOFEntry = &Add(kEOFEntryName);
     for (int32_t k = 0; k < count; ++k) {
         TVrFile& entry = Items(firstIndex + k);

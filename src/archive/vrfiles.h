@@ -53,7 +53,7 @@ public:
     ~TVrFileCollection() override;
 
     TVrFile& Items(int index) const { return static_cast<TVrFile&>(Item(index)); }
-    TVrFile& Add(const std::string& name);
+    TVrFile& Add(std::string name);
 
     // Opens an archive file (or an executable carrying one); a name that is
     // not an existing file is taken as a folder of loose files unless

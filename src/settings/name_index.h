@@ -7,10 +7,9 @@
 // compares the names the list holds now.
 #include <string>
 #include <string_view>
-#include <unordered_set>
 #include <vector>
 
-#include "base/cp932.h"
+#include "base/folded_name_table.h"
 
 namespace qi {
 
@@ -22,25 +21,13 @@ public:
 private:
     void Follow(const std::vector<std::string>& list);
     void Restart(const std::vector<std::string>& list);
-    // A name of the list stands for its text.
-    struct FoldedHash {
-        using is_transparent = void;
-        size_t operator()(std::string_view name) const { return HashIgnoringCase(name); }
-        size_t operator()(const std::string* name) const { return HashIgnoringCase(*name); }
-    };
-    struct FoldedEqual {
-        using is_transparent = void;
-        static std::string_view TextOf(std::string_view name) { return name; }
-        static std::string_view TextOf(const std::string* name) { return *name; }
-        template <typename A, typename B>
-        bool operator()(const A& a, const B& b) const {
-            return SameText(TextOf(a), TextOf(b));
-        }
+    struct TextOf {
+        std::string_view operator()(const std::string* name) const { return *name; }
     };
     const std::string* indexedData_ = nullptr;
     size_t indexedCount_ = 0;
     // The first name of each text.
-    std::unordered_set<const std::string*, FoldedHash, FoldedEqual> first_;
+    TFoldedNameTable<const std::string, TextOf> first_;
 };
 
 }  // namespace qi
