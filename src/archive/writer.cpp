@@ -99,6 +99,10 @@ PackedEntry Compressed(const TVrFile& item, const std::vector<uint8_t>& content,
     return packed;
 }
 
+bool IsMedia(const std::string& upperExtension) {
+    return !upperExtension.empty() && kMediaExtensions.find(upperExtension) != std::string::npos;
+}
+
 // The file below basePath that holds the entry's content; empty when none.
 std::string ContentPath(const TVrFile& item, const std::string& basePath) {
     if (basePath.empty()) return std::string();
@@ -106,6 +110,10 @@ std::string ContentPath(const TVrFile& item, const std::string& basePath) {
     std::string path = basePath + item.Name();
     return platform::FileExists(path) ? path : std::string();
 }
+
+// Media are stored as they are, whatever their content: nothing is made of
+// them ahead.
+bool WorthPacking(const TVrFile& item) { return item.SourceStream || !IsMedia(UpperCase(ExtractFileExt(item.Name()))); }
 
 // What can be made of an entry away from the archive being written (on any
 // thread): contents held in memory or on disk that are to be compressed.
@@ -179,8 +187,7 @@ void AppendEntry(TVrFileCollection& archive, TVrFile& item, const PackedEntry& p
 bool ShouldCompress(const TVrFile& item, TStream& content) {
     std::string extension = UpperCase(ExtractFileExt(item.Name()));
     if (extension == ".VXA") return IsUncompressedImage(content);
-    bool media = !extension.empty() && kMediaExtensions.find(extension) != std::string::npos;
-    return !media && content.Size() < StoreLimit;
+    return !IsMedia(extension) && content.Size() < StoreLimit;
 }
 
 void TVrFileCollection::WriteEntryData(TVrFile& item, TQsBigFileStream& dest) {
@@ -206,11 +213,16 @@ bool TVrFileCollection::WriteArchive(TQsBigFileStream& dest) {
     WriteAll(dest, std::string((n + 1) * 8 + n + n * 4 + n * 4 + n, '\0'));
 
     // Entries are compressed ahead on the worker threads and appended here
-    // in order.
+    // in order; those worth no packing are not handed to a thread at all.
+    std::vector<int> packed;
+    for (size_t k = 0; k < n; ++k) {
+        if (WorthPacking(*entries[k])) packed.push_back(indices[k]);
+    }
     const int threads = Jobs > 1 ? Jobs : 0;
-    OrderedWork<PackedEntry> packing(static_cast<int>(n), threads, 2 * threads,
-                                     [&](int k, int) { return PackEntry(Items(indices[static_cast<size_t>(k)]), BasePath); });
+    OrderedWork<PackedEntry> packing(static_cast<int>(packed.size()), threads, 2 * threads,
+                                     [&](int k, int) { return PackEntry(Items(packed[static_cast<size_t>(k)]), BasePath); });
     std::vector<int64_t> offsets;
+    size_t nextPacked = 0;
     for (size_t k = 0; k < n; ++k) {
         TVrFile& item = Items(indices[k]);
         bool cancel = false;
@@ -219,7 +231,8 @@ bool TVrFileCollection::WriteArchive(TQsBigFileStream& dest) {
         const int64_t before = dest.GetPosition();
         offsets.push_back(before - start);
         try {
-            AppendEntry(*this, item, packing.Take(static_cast<int>(k)), dest);
+            const bool worth = nextPacked < packed.size() && packed[nextPacked] == indices[k];
+            AppendEntry(*this, item, worth ? packing.Take(static_cast<int>(nextPacked++)) : PackedEntry(), dest);
         } catch (...) {
             if (OnEntryError) OnEntryError("エラー:" + item.Name());
             throw;

@@ -92,6 +92,8 @@ uint32_t GetAttributes(const std::string& path);  // kInvalidAttributes when mis
 bool SetAttributes(const std::string& path, uint32_t attributes);
 // Last-write time as packed DOS date (high word) and time (low word), local time.
 std::optional<uint32_t> GetFileDosTime(const std::string& path);
+// The size of a file (not a folder); nullopt when there is none.
+std::optional<int64_t> GetFileSize(const std::string& path);
 bool SetFileDosTime(const std::string& path, uint32_t dosTime);
 bool CreateFolders(const std::string& path);  // with all parents
 // Creates one folder whose parent exists; false when the name is taken

@@ -288,8 +288,9 @@ int Create(const std::vector<std::string>& arguments) {
         for (const std::string& pattern : loosePatterns) {
             if (qi::WildcardMatch(pattern, name)) item.LooseFile = 1;
         }
-        qi::TFileStream file(folder + name, qi::fmOpenRead | qi::fmShareDenyWrite);
-        totalBytes += file.Size();
+        auto size = qi::platform::GetFileSize(folder + name);
+        if (!size) throw InputError(folderArg, "'" + Utf8Name(folderArg, name) + "' cannot be read");
+        totalBytes += *size;
     }
     ProgressBar progress("create", collection.Count(), totalBytes);
     int done = 0;

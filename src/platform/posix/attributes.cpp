@@ -98,6 +98,12 @@ std::optional<uint32_t> GetFileDosTime(const std::string& path) {
     return Pack(local);
 }
 
+std::optional<int64_t> GetFileSize(const std::string& path) {
+    auto info = posix::StatOfPath(path);
+    if (!info || S_ISDIR(info->st_mode)) return std::nullopt;
+    return static_cast<int64_t>(info->st_size);
+}
+
 bool SetFileDosTime(const std::string& path, uint32_t dosTime) {
     auto native = posix::HostPathIfValid(path);
     auto seconds = posix::HostTimeOfDos(dosTime);

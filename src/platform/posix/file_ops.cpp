@@ -62,10 +62,10 @@ bool DirectoryExists(const std::string& path) {
 
 bool RemoveFile(const std::string& path) {
     auto host = posix::MapIfValid(path);
-    struct stat info;
-    if (!host || !host->exists || lstat(host->path.c_str(), &info) != 0 || S_ISDIR(info.st_mode)) return false;
+    auto info = host ? posix::LinkStatusOf(*host) : std::nullopt;
+    if (!info || S_ISDIR(info->st_mode)) return false;
     const std::string& native = host->path;
-    if (!S_ISLNK(info.st_mode) && posix::IsReadOnlyFile(native)) return false;  // a link goes whatever its target
+    if (!S_ISLNK(info->st_mode) && posix::IsReadOnlyFile(native)) return false;  // a link goes whatever its target
     return posix::ChangeNoted([&] { return unlink(native.c_str()) == 0; }, native, "");
 }
 
@@ -77,9 +77,9 @@ bool IsLink(const std::string& path) {
 
 NameKind KindOfName(const std::string& path) {
     auto host = posix::MapIfValid(path);
-    struct stat info;
-    if (!host || !host->exists || lstat(host->path.c_str(), &info) != 0) return NameKind::Missing;
-    return S_ISLNK(info.st_mode) ? NameKind::Link : S_ISDIR(info.st_mode) ? NameKind::Folder : NameKind::File;
+    auto info = host ? posix::LinkStatusOf(*host) : std::nullopt;
+    if (!info) return NameKind::Missing;
+    return S_ISLNK(info->st_mode) ? NameKind::Link : S_ISDIR(info->st_mode) ? NameKind::Folder : NameKind::File;
 }
 
 bool CopyFileTo(const std::string& source, const std::string& dest, bool failIfExists) {

@@ -93,7 +93,7 @@ HostPath ResolveCase(const std::string& root, const Parts& parts) {
     if (!parent.empty()) {
         if (auto kept = ResolveInKeptFolder(root, parent, parts.back(), exact)) return *kept;
     }
-    if (NameExists(exact)) return {root, exact, true};
+    if (auto status = LinkStatus(exact)) return {root, exact, true, status};
     // A new file in a folder that exists as named: only its name is looked up.
     if (!parent.empty()) {
         if (auto match = MatchIgnoringCase(parent, parts.back())) {
@@ -135,10 +135,17 @@ std::optional<std::string> HostPathIfValid(const std::string& windowsPath) {
 }
 
 std::optional<struct stat> StatOfPath(const std::string& windowsPath) {
-    auto native = HostPathIfValid(windowsPath);
+    auto host = MapIfValid(windowsPath);
+    if (!host) return std::nullopt;
+    if (host->status && !S_ISLNK(host->status->st_mode)) return host->status;  // no link: stat() says the same
     struct stat info;
-    if (!native || stat(native->c_str(), &info) != 0) return std::nullopt;
+    if (stat(host->path.c_str(), &info) != 0) return std::nullopt;
     return info;
+}
+
+std::optional<struct stat> LinkStatusOf(const HostPath& host) {
+    if (!host.exists) return std::nullopt;
+    return host.status ? host.status : LinkStatus(host.path);
 }
 
 bool IsWindowsName(const std::string& hostName) {

@@ -15,6 +15,8 @@ struct HostPath {
     std::string root;  // the host folder that stands for the drive root
     std::string path;  // the whole path on the host; begins with root
     bool exists = false;  // whether something (a link too) was found at path
+    // lstat() of path, when the mapping looked at path itself.
+    std::optional<struct stat> status;
 };
 
 // Components that do not exist with the given case are matched against the
@@ -30,6 +32,9 @@ std::optional<std::string> HostPathIfValid(const std::string& windowsPath);
 
 // stat() of the file a Windows path stands for; nullopt when it is missing.
 std::optional<struct stat> StatOfPath(const std::string& windowsPath);
+
+// lstat() of what a mapped path found; nullopt when it found nothing.
+std::optional<struct stat> LinkStatusOf(const HostPath& host);
 
 // True when the host name can stand as one component of a Windows path.
 bool IsWindowsName(const std::string& hostName);

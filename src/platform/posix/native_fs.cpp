@@ -17,6 +17,12 @@ bool NameExists(const std::string& native) {
     return lstat(native.c_str(), &info) == 0;
 }
 
+std::optional<struct stat> LinkStatus(const std::string& native) {
+    struct stat info;
+    if (lstat(native.c_str(), &info) != 0) return std::nullopt;
+    return info;
+}
+
 bool IsDirectory(const std::string& native) {
     struct stat info;
     return stat(native.c_str(), &info) == 0 && S_ISDIR(info.st_mode);

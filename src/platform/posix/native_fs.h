@@ -1,10 +1,15 @@
 #pragma once
 // Small helpers over host (UTF-8) paths.
+#include <sys/stat.h>
+
+#include <optional>
 #include <string>
 
 namespace qi::platform::posix {
 
 bool NameExists(const std::string& native);  // any kind of entry, dangling links included
+// lstat() of native; nullopt when nothing stands there.
+std::optional<struct stat> LinkStatus(const std::string& native);
 bool IsDirectory(const std::string& native);
 // Creates the folders of native that lie beyond its first keepLength bytes,
 // parents first. True when native is a folder afterwards.

@@ -81,6 +81,15 @@ std::optional<uint32_t> GetFileDosTime(const std::string& path) {
     return static_cast<uint32_t>(date) << 16 | time;
 }
 
+std::optional<int64_t> GetFileSize(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(win32::Wide(path).c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        return std::nullopt;
+    }
+    return static_cast<int64_t>(data.nFileSizeHigh) << 32 | data.nFileSizeLow;
+}
+
 bool SetFileDosTime(const std::string& path, uint32_t dosTime) {
     FILETIME local, utc;
     if (!DosDateTimeToFileTime(static_cast<WORD>(dosTime >> 16), static_cast<WORD>(dosTime), &local) ||
