@@ -1,7 +1,8 @@
 // The unattended front end reporting on stderr: notes as lines, progress as
 // a bar that rewrites its line on a terminal and as a line every ten
-// percent elsewhere; a log file gets the notes too.
+// percent or new step elsewhere; a log file gets the notes too.
 #include <cstdio>
+#include <string>
 
 #include "platform/platform.h"
 #include "ui/console_text.h"
@@ -12,6 +13,13 @@
 namespace qi {
 
 namespace {
+
+// A label without its digits: "(10/1000)" and "(20/1000)" mark one step,
+// which a line every ten entries would repeat a hundred thousand times.
+std::string WithoutCounts(std::string label) {
+    std::erase_if(label, [](char c) { return c >= '0' && c <= '9'; });
+    return label;
+}
 
 class StderrReport : public ISilentReport {
 public:
@@ -29,8 +37,8 @@ public:
             std::fprintf(stderr, "\r%s %-60.60s", ProgressBarText(position, max).c_str(), shown.c_str());
             std::fflush(stderr);
             barShown_ = true;
-            if (log_ && shown != lastLabel_) std::fprintf(log_, "%s\n", shown.c_str());
-        } else if (shown != lastLabel_ || percent / 10 != lastPercent_ / 10) {
+            if (log_ && WithoutCounts(shown) != WithoutCounts(lastLabel_)) std::fprintf(log_, "%s\n", shown.c_str());
+        } else if (WithoutCounts(shown) != WithoutCounts(lastLabel_) || percent / 10 != lastPercent_ / 10) {
             Line(std::to_string(percent) + "% " + shown);
         }
         lastLabel_ = shown;
