@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "streams/big_stream.h"
@@ -54,6 +55,31 @@ TEST(BigFileStream, WritesFillEachVolumeExactly) {
     in.SetPosition(1 << 30);
     EXPECT_EQ(in.GetPosition(), static_cast<int64_t>(data.size()));
     EXPECT_THROW(in.SetPosition(-1), Error);
+}
+
+// Small reads one after the other come from a window read ahead; jumps
+// back, forward and across volumes, and the end, read what the file holds.
+TEST(BigFileStream, SmallReadsInAndOutOfOrderReadTheFile) {
+    test::ScratchFolder dir;
+    const std::string name = dir / "game.dat";
+    const std::string data = Pattern(5 * kSmallVolume + 123);
+    {
+        TQsBigFileStream out(name, fmCreate, kSmallVolume);
+        ASSERT_EQ(out.Write(data.data(), static_cast<int64_t>(data.size())), static_cast<int64_t>(data.size()));
+    }
+    TQsBigFileStream in(name, fmOpenRead | fmShareDenyWrite, kSmallVolume);
+    std::string read;
+    char piece[97];
+    for (int64_t got; (got = in.Read(piece, sizeof piece)) > 0;) read.append(piece, static_cast<size_t>(got));
+    EXPECT_EQ(read, data);
+    for (int64_t at : {int64_t{2990}, int64_t{10}, int64_t{4000}, int64_t{3999}, int64_t{0}, int64_t{5100}}) {
+        in.SetPosition(at);
+        const int64_t got = in.Read(piece, sizeof piece);
+        const std::string expected = data.substr(static_cast<size_t>(at), sizeof piece);
+        EXPECT_EQ(std::string(piece, static_cast<size_t>(got)), expected) << at;
+        EXPECT_EQ(in.GetPosition(), at + got);
+        EXPECT_EQ(in.Read(piece, 3), std::min<int64_t>(3, static_cast<int64_t>(data.size()) - at - got)) << at;
+    }
 }
 
 TEST(BigFileStream, ChainEndsAtFirstMissingVolume) {
