@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <limits>
+#include <optional>
 #include <vector>
 
 #include "archive/exe_trailer.h"
@@ -82,6 +83,7 @@ struct PackedEntry {
     std::vector<uint8_t> bytes;
     uint8_t stored = 0;
     uint32_t checksum = 0;
+    std::optional<uint32_t> fileTime;  // of the file the content was read from
 };
 
 // The checksum covers the bytes as stored, but a loose file's content.
@@ -129,7 +131,9 @@ PackedEntry PackEntry(const TVrFile& item, const std::string& basePath) {
     TFileStream file(path, fmOpenRead | fmShareDenyWrite);
     if (!ShouldCompress(item, file)) return PackedEntry();
     content.LoadFromStream(file);
-    return Compressed(item, content.Bytes(), true);
+    PackedEntry packed = Compressed(item, content.Bytes(), true);
+    packed.fileTime = file.DosTime();
+    return packed;
 }
 
 void WriteBytes(TQsBigStream& dest, const uint8_t* data, int64_t size) {
@@ -153,21 +157,23 @@ uint32_t CopyWithCrc(TStream& source, TQsBigStream& dest) {
 
 // Appends what PackEntry made of the entry, or else its content as it is
 // (contents of StoreLimit and more, media, files not worth compressing), or
-// else its current content from this archive.
+// else its current content from this archive. An entry read from a file
+// takes the file's write time.
 void AppendEntry(TVrFileCollection& archive, TVrFile& item, const PackedEntry& packed, TQsBigFileStream& dest) {
     item.Stored = 0;
-    std::string path = item.SourceStream ? std::string() : ContentPath(item, archive.BasePath);
     if (packed.ready) {
         WriteBytes(dest, packed.bytes.data(), static_cast<int64_t>(packed.bytes.size()));
         item.Stored = packed.stored;
         item.Checksum = packed.checksum;
+        if (packed.fileTime) item.FileTime = static_cast<int32_t>(*packed.fileTime);
     } else if (item.SourceStream) {
         item.Checksum = CopyWithCrc(*item.SourceStream, dest);
         item.Stored = 1;
-    } else if (!path.empty()) {
+    } else if (const std::string path = ContentPath(item, archive.BasePath); !path.empty()) {
         TFileStream file(path, fmOpenRead | fmShareDenyWrite);
         item.Checksum = CopyWithCrc(file, dest);
         item.Stored = 1;
+        if (auto time = file.DosTime()) item.FileTime = static_cast<int32_t>(*time);
     } else {
         TMemoryStream content;
         archive.ExtractToStream(content, item.Name());
@@ -178,8 +184,6 @@ void AppendEntry(TVrFileCollection& archive, TVrFile& item, const PackedEntry& p
             AppendEntry(archive, item, Compressed(item, content.Bytes(), false), dest);
         }
     }
-    if (path.empty()) return;
-    if (auto time = platform::GetFileDosTime(path)) item.FileTime = static_cast<int32_t>(*time);
 }
 
 }  // namespace

@@ -35,6 +35,8 @@ public:
     virtual int64_t Size() = 0;
     virtual void Truncate() = 0;  // at the current position
     virtual void Flush() = 0;
+    // The last write time as a packed DOS date and time (local time).
+    virtual std::optional<uint32_t> DosTime() = 0;
 };
 
 // Raises qi::Error naming the file when it cannot be opened or created

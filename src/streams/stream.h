@@ -78,6 +78,7 @@ public:
     int64_t Size() override { return file_->Size(); }
     void SetSize(int64_t size) override;
     void Flush() { file_->Flush(); }
+    std::optional<uint32_t> DosTime() { return file_->DosTime(); }
     const std::string& FileName() const { return fileName_; }
     // Copies up to count bytes to dest inside the kernel where the system
     // can; returns the bytes copied (see platform::KernelCopy).

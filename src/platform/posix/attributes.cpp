@@ -68,6 +68,12 @@ std::optional<time_t> HostTimeOfDos(uint32_t dosTime) {
     return seconds;
 }
 
+std::optional<uint32_t> DosTimeOfHost(time_t seconds) {
+    std::tm local;
+    if (!localtime_r(&seconds, &local)) return std::nullopt;
+    return Pack(local);
+}
+
 }  // namespace posix
 
 uint32_t GetAttributes(const std::string& path) {
@@ -92,10 +98,7 @@ bool SetAttributes(const std::string& path, uint32_t attributes) {
 
 std::optional<uint32_t> GetFileDosTime(const std::string& path) {
     auto info = posix::StatOfPath(path);
-    if (!info) return std::nullopt;
-    std::tm local;
-    if (!localtime_r(&info->st_mtim.tv_sec, &local)) return std::nullopt;
-    return Pack(local);
+    return info ? posix::DosTimeOfHost(info->st_mtim.tv_sec) : std::nullopt;
 }
 
 std::optional<int64_t> GetFileSize(const std::string& path) {

@@ -13,6 +13,7 @@
 #include <cerrno>
 
 #include "platform/error.h"
+#include "platform/posix/file_attributes.h"
 #include "platform/posix/folder_names.h"
 #include "platform/posix/host_paths.h"
 #include "platform/posix/open_file.h"
@@ -88,6 +89,11 @@ int64_t HostFile::Size() {
     struct stat info;
     if (fstat(fd_, &info) != 0) RaiseSystemError(name_, "size unknown", errno);
     return info.st_size;
+}
+
+std::optional<uint32_t> HostFile::DosTime() {
+    struct stat info;
+    return fstat(fd_, &info) == 0 ? DosTimeOfHost(info.st_mtim.tv_sec) : std::nullopt;
 }
 
 void HostFile::Truncate() {

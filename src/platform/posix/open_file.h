@@ -31,6 +31,7 @@ public:
     int64_t Size() override;
     void Truncate() override;
     void Flush() override;
+    std::optional<uint32_t> DosTime() override;
     int Descriptor() const { return fd_; }
 
 private:

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "platform/platform.h"
+#include "platform/win32/dos_time.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/system_error.h"
 
@@ -82,6 +83,12 @@ public:
     void Flush() override {
         if (access_ == Access::Read) return;  // nothing was written
         if (!FlushFileBuffers(handle_)) Fail();
+    }
+
+    std::optional<uint32_t> DosTime() override {
+        FILETIME written;
+        if (!GetFileTime(handle_, nullptr, nullptr, &written)) return std::nullopt;
+        return win32::DosTimeOf(written);
     }
 
 private:

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "platform/platform.h"
+#include "platform/win32/dos_time.h"
 #include "platform/win32/wide_text.h"
 
 namespace qi::platform {
@@ -71,14 +72,8 @@ bool SetAttributes(const std::string& path, uint32_t attributes) {
 
 std::optional<uint32_t> GetFileDosTime(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA data;
-    FILETIME local;
-    WORD date, time;
-    if (!GetFileAttributesExW(win32::Wide(path).c_str(), GetFileExInfoStandard, &data) ||
-        !FileTimeToLocalFileTime(&data.ftLastWriteTime, &local) ||
-        !FileTimeToDosDateTime(&local, &date, &time)) {
-        return std::nullopt;
-    }
-    return static_cast<uint32_t>(date) << 16 | time;
+    if (!GetFileAttributesExW(win32::Wide(path).c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
+    return win32::DosTimeOf(data.ftLastWriteTime);
 }
 
 std::optional<int64_t> GetFileSize(const std::string& path) {
