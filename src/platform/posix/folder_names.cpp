@@ -45,6 +45,12 @@ Listing Read(const std::string& folder, const timespec& changed) {
     return listing;
 }
 
+// The listed name that matches name ignoring case; empty when none.
+std::string NameIn(const Listing& listing, const std::string& name) {
+    auto found = listing.names.find(FoldAscii(name));
+    return found == listing.names.end() ? std::string() : found->second;
+}
+
 std::mutex guard;
 std::unordered_map<std::string, Listing> listings;
 
@@ -59,8 +65,7 @@ std::optional<std::string> MatchIgnoringCase(const std::string& folder, const st
         if (kept == listings.end() && listings.size() >= kFoldersKept) listings.clear();
         kept = listings.insert_or_assign(folder, Read(folder, *changed)).first;
     }
-    auto found = kept->second.names.find(FoldAscii(name));
-    return found == kept->second.names.end() ? std::string() : found->second;
+    return NameIn(kept->second, name);
 }
 
 std::optional<std::string> KeptMatchIgnoringCase(const std::string& folder, const std::string& name) {
@@ -69,8 +74,7 @@ std::optional<std::string> KeptMatchIgnoringCase(const std::string& folder, cons
     if (kept == listings.end()) return std::nullopt;
     auto changed = ChangeTime(folder);
     if (!changed || !Same(kept->second.changed, *changed)) return std::nullopt;
-    auto found = kept->second.names.find(FoldAscii(name));
-    return found == kept->second.names.end() ? std::string() : found->second;
+    return NameIn(kept->second, name);
 }
 
 namespace {
