@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
+#include <chrono>
 #include <mutex>
 #include <optional>
 #include <unordered_map>
@@ -10,12 +11,24 @@
 namespace qi::platform::posix {
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
 constexpr size_t kFoldersKept = 64;
+
+// A folder's time read right after this program's own change there stands
+// for the look-ups of the next millisecond: the file written after a
+// change is not preceded by a second look at the folder. A change from
+// outside in that time is seen at the next look, as one made between a look
+// and the change that follows it is.
+constexpr auto kNotedStands = std::chrono::milliseconds(1);
 
 struct Listing {
     timespec changed{};
+    Clock::time_point noted{};  // when this program's last change read the time
     std::unordered_map<std::string, std::string> names;  // folded name -> name
 };
+
+bool JustNoted(const Listing& listing) { return Clock::now() - listing.noted < kNotedStands; }
 
 std::string FoldAscii(std::string text) {
     for (char& c : text) {
@@ -37,7 +50,7 @@ bool Same(const timespec& a, const timespec& b) { return a.tv_sec == b.tv_sec &&
 
 // Of names that fold alike, the first the folder lists is kept.
 Listing Read(const std::string& folder, const timespec& changed) {
-    Listing listing{changed, {}};
+    Listing listing{changed, {}, {}};
     if (DIR* dir = opendir(folder.c_str())) {
         while (const dirent* entry = readdir(dir)) listing.names.try_emplace(FoldAscii(entry->d_name), entry->d_name);
         closedir(dir);
@@ -58,9 +71,10 @@ std::unordered_map<std::string, Listing> listings;
 
 std::optional<std::string> MatchIgnoringCase(const std::string& folder, const std::string& name) {
     std::lock_guard<std::mutex> lock(guard);
+    auto kept = listings.find(folder);
+    if (kept != listings.end() && JustNoted(kept->second)) return NameIn(kept->second, name);
     auto changed = ChangeTime(folder);
     if (!changed) return std::nullopt;
-    auto kept = listings.find(folder);
     if (kept == listings.end() || !Same(kept->second.changed, *changed)) {
         if (kept == listings.end() && listings.size() >= kFoldersKept) listings.clear();
         kept = listings.insert_or_assign(folder, Read(folder, *changed)).first;
@@ -72,8 +86,10 @@ std::optional<std::string> KeptMatchIgnoringCase(const std::string& folder, cons
     std::lock_guard<std::mutex> lock(guard);
     auto kept = listings.find(folder);
     if (kept == listings.end()) return std::nullopt;
-    auto changed = ChangeTime(folder);
-    if (!changed || !Same(kept->second.changed, *changed)) return std::nullopt;
+    if (!JustNoted(kept->second)) {
+        auto changed = ChangeTime(folder);
+        if (!changed || !Same(kept->second.changed, *changed)) return std::nullopt;
+    }
     return NameIn(kept->second, name);
 }
 
@@ -96,12 +112,15 @@ public:
             changed_ = ChangeTime(folder);
         }
         if (!changed_) return;
-        const std::string name = path.substr(slash + 1);
+        std::string name = path.substr(slash + 1);
         auto& names = kept->second.names;
-        auto found = names.find(FoldAscii(name));
-        if (made && found == names.end()) names.emplace(FoldAscii(name), name);
-        if (!made && found != names.end() && found->second == name) names.erase(found);
+        if (made) {
+            names.try_emplace(FoldAscii(name), std::move(name));
+        } else if (auto found = names.find(FoldAscii(name)); found != names.end() && found->second == name) {
+            names.erase(found);
+        }
         kept->second.changed = *changed_;
+        kept->second.noted = Clock::now();
     }
 
 private:

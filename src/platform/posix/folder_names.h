@@ -1,10 +1,11 @@
 #pragma once
 // The names in the folders that path mapping looks into, by their names
 // with ASCII letters folded. A folder's listing is kept while the folder's
-// modification time is what it was when it was read, or when this program
+// status change time is what it was when it was read, or when this program
 // last changed it (its own creations, renames and deletions note
 // themselves); any other change has the folder read again. So writing
-// many files into one folder does not read the folder once per file.
+// many files into one folder does not read the folder once per file, and
+// for a millisecond after a change of its own the time is not read again.
 #include <functional>
 #include <optional>
 #include <string>

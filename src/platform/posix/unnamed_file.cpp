@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <string>
 
@@ -19,12 +20,24 @@
 namespace qi::platform {
 namespace {
 
-// The link that names an open descriptor's file; linking it needs /proc.
-std::string DescriptorLink(int fd) { return "/proc/self/fd/" + std::to_string(fd); }
-
 bool ProcMounted() {
     static const bool mounted = access("/proc/self/fd", X_OK) == 0;
     return mounted;
+}
+
+// Links the file of fd in at name. Kernels before 6.10 link a descriptor
+// itself (AT_EMPTY_PATH) only for a program with CAP_DAC_READ_SEARCH and
+// say ENOENT to others; then the descriptor's link in /proc is linked.
+bool LinkDescriptor(int fd, const std::string& name) {
+    static std::atomic<bool> descriptorRefused{false};
+    if (!descriptorRefused) {
+        if (linkat(fd, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH) == 0) return true;
+        if (errno != ENOENT) return false;
+    }
+    const std::string link = "/proc/self/fd/" + std::to_string(fd);
+    if (linkat(AT_FDCWD, link.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) != 0) return false;
+    descriptorRefused = true;
+    return true;
 }
 
 // A file without a name yet, and the host path its Windows path mapped to
@@ -62,9 +75,7 @@ bool NameUnnamedFile(File& file, const std::string& path, uint32_t dosTime) {
     // linkat never replaces: a name taken meanwhile fails with EEXIST.
     const std::string& name = unnamed.HostName();
     return path == unnamed.Path() &&
-           posix::ChangeNoted(
-               [&] { return linkat(AT_FDCWD, DescriptorLink(fd).c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0; },
-               "", name);
+           posix::ChangeNoted([&] { return LinkDescriptor(fd, name); }, "", name);
 }
 
 }  // namespace qi::platform
