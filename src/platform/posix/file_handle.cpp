@@ -85,13 +85,17 @@ int64_t HostFile::Seek(int64_t position) {
 
 int64_t HostFile::Position() { return position_; }
 
+void HostFile::HoldStatus(const struct stat& info) { held_ = Status{info.st_size, info.st_mtim.tv_sec}; }
+
 int64_t HostFile::Size() {
+    if (held_) return held_->size;
     struct stat info;
     if (fstat(fd_, &info) != 0) RaiseSystemError(name_, "size unknown", errno);
     return info.st_size;
 }
 
 std::optional<uint32_t> HostFile::DosTime() {
+    if (held_) return DosTimeOfHost(held_->modified);
     struct stat info;
     return fstat(fd_, &info) == 0 ? DosTimeOfHost(info.st_mtim.tv_sec) : std::nullopt;
 }
@@ -135,15 +139,17 @@ std::unique_ptr<File> OpenHostFile(const std::string& native, const std::string&
     }
     if (fd < 0) RaiseSystemError(windowsPath, "cannot open the file", error);
     auto file = std::make_unique<HostFile>(fd, windowsPath);  // closes fd on every way out
-    struct stat info;
-    // A folder opens only for reading.
-    if (access == Access::Read && fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
-        RaiseSystemError(windowsPath, "cannot open the file", EISDIR);
-    }
     int lock = LockFor(access, share);
     if (lock && flock(fd, lock | LOCK_NB) != 0) {
         if (errno == EWOULDBLOCK) throw Error(windowsPath + ": the file is in use by another opener (sharing violation)");
         RaiseSystemError(windowsPath, "cannot lock the file", errno);
+    }
+    struct stat info;
+    if (access == Access::Read && fstat(fd, &info) == 0) {
+        // A folder opens only for reading.
+        if (S_ISDIR(info.st_mode)) RaiseSystemError(windowsPath, "cannot open the file", EISDIR);
+        // A reader's lock keeps every writer of this layer out.
+        if (lock) file->HoldStatus(info);
     }
     // Truncated only now: a creator that loses to another opener leaves the
     // file alone. An empty file is left as it is (ext4 makes the closing of

@@ -1,6 +1,9 @@
 #pragma once
 // Opening files with Windows sharing rules, shared by OpenFile and the copy.
+#include <sys/stat.h>
+
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/platform.h"
@@ -33,11 +36,19 @@ public:
     void Flush() override;
     std::optional<uint32_t> DosTime() override;
     int Descriptor() const { return fd_; }
+    // The size and write time of a file that no opener may write while it
+    // is open: answered from info instead of asking again.
+    void HoldStatus(const struct stat& info);
 
 private:
+    struct Status {
+        int64_t size;
+        int64_t modified;
+    };
     int fd_;
     std::string name_;
     int64_t position_ = 0;  // the descriptor's own offset is never used
+    std::optional<Status> held_;
 };
 
 // The descriptor of a file that this layer opened.
